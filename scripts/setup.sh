@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the show and the tests need; skips what is already there.
+set -euo pipefail
+PACKAGES=(
+  build-essential cmake pkg-config git
+  libsdl2-dev libsdl2-mixer-dev libpugixml-dev libglu1-mesa-dev python3-glad
+  libmp3lame-dev libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev
+  libgtest-dev googletest
+  xvfb xauth libgl1-mesa-dri mesa-utils xdotool imagemagick
+  ffmpeg sox libsox-fmt-mp3 clang
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
