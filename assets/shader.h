@@ -1,0 +1,23 @@
+// Shader programs built from one vertex and one fragment file of the data directory.
+#pragma once
+#include <stdint.h>
+
+typedef uint32_t ShaderProgram;   // GL program name
+
+// Vertex attribute locations every mesh program is linked with.
+enum VertexAttribute {
+    ATTRIB_POSITION = 0,     // "vertexPosition"
+    ATTRIB_NORMAL = 1,       // "vertexNormal"
+    ATTRIB_TEXCOORD = 2,     // "textureCoord"
+    ATTRIB_TANGENT = 3,      // "vertexTangent"
+    ATTRIB_HANDEDNESS = 4,   // "vertexTangentHandedness"
+    ATTRIB_BONES = 5,        // "vertexBones", or "vertexPosition2" for the morphing renderer
+    ATTRIB_WEIGHTS = 6,      // "vertexWeights"
+};
+
+// The whole file as a new zero-terminated text, or null when it cannot be opened.
+char *readShaderSource(const char *name);
+// Compiles and links; compile errors are reported and the program is returned all the same.
+ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentName);
+// Detaches and deletes the last built program and its shaders (at exit).
+void releaseLastShaderProgram();

@@ -1,0 +1,43 @@
+// The operating-system services the engine uses: window and GL context, counter, Escape, swap,
+// message box and music. A small C-style interface; the engine never sees SDL.
+#pragma once
+#include <stdint.h>
+
+// Screen size the show always renders at (pixels).
+constexpr int SCREEN_WIDTH = 1920;
+constexpr int SCREEN_HEIGHT = 1080;
+
+// Display mode, borderless full-screen window and a double-buffered compatibility GL context with
+// 8-bit alpha and the deepest depth buffer available. Returns false when no window or context
+// could be made (SDL's reason is printed to stderr).
+bool platformOpenWindow();
+// Hidden window and context of the show's size, for tests and offline rendering.
+bool platformOpenHiddenWindow();
+void platformCloseWindow();
+
+// GL entry-point lookup for the loader.
+void *platformGetProcAddress(const char *name);
+
+int64_t platformCounter();     // performance counter, ticks
+int64_t platformFrequency();   // ticks per second
+
+// Escape state in the manner of an asynchronous key query: bit 0x8000 while held, bit 1 when it
+// was pressed since the previous query. A window close or SIGTERM/SIGINT counts as a press.
+int platformEscapeState();
+
+// Handles pending window-system events so the window stays responsive. Called once per frame.
+void platformPumpEvents();
+void platformHideCursor();
+void platformSwapBuffers();
+
+// True when a modal message box can be shown without blocking an unattended run: a display is
+// present, CI is not set, and the engine has not switched boxes off (tests do).
+bool platformMessageBoxAllowed();
+void platformSetMessageBoxes(bool enabled);
+void platformMessageBox(const char *text, const char *caption);
+
+// Music: the four calls the shell makes. Failures leave a silent show; nothing is reported back.
+void platformMusicInit(int frequency);
+void platformMusicLoad(const char *path);
+void platformMusicPlay();
+void platformMusicFree();

@@ -1,0 +1,150 @@
+// SDL2 implementation of the platform layer; owns the window, the GL context, the Escape latch and
+// the music stream.
+#include "platform/platform.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static struct {
+    SDL_Window *window;
+    SDL_GLContext context;
+    bool escapeLatched;   // Escape went down (or quit was asked) since the last query
+    bool quitSeen;        // window closed or SIGTERM/SIGINT: reads as Escape held from then on
+    bool messageBoxes = true;
+} host;
+
+static struct {
+    bool audioOpen;
+    Mix_Music *music;
+} audio;
+
+static void setContextAttributes(int depthBits) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+}
+
+// Tries 32 depth bits first, then 24: not every driver offers a 32-bit depth buffer.
+static bool createWindowAndContext(Uint32 flags) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "platform: SDL video init failed: %s\n", SDL_GetError());
+        return false;
+    }
+    const int depths[] = {32, 24};
+    for (int depth : depths) {
+        setContextAttributes(depth);
+        host.window = SDL_CreateWindow("Lightrig", 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT,
+                                       flags | SDL_WINDOW_OPENGL);
+        if (!host.window) continue;
+        host.context = SDL_GL_CreateContext(host.window);
+        if (host.context) {
+            SDL_GL_MakeCurrent(host.window, host.context);
+            return true;
+        }
+        SDL_DestroyWindow(host.window);
+        host.window = nullptr;
+    }
+    fprintf(stderr, "platform: no window with an OpenGL context: %s\n", SDL_GetError());
+    return false;
+}
+
+bool platformOpenWindow() {
+    return createWindowAndContext(SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+}
+
+bool platformOpenHiddenWindow() {
+    return createWindowAndContext(SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+}
+
+void platformCloseWindow() {
+    if (host.context) SDL_GL_DeleteContext(host.context);
+    if (host.window) SDL_DestroyWindow(host.window);
+    host.context = nullptr;
+    host.window = nullptr;
+}
+
+void *platformGetProcAddress(const char *name) {
+    return SDL_GL_GetProcAddress(name);
+}
+
+int64_t platformCounter() {
+    return (int64_t)SDL_GetPerformanceCounter();
+}
+
+int64_t platformFrequency() {
+    return (int64_t)SDL_GetPerformanceFrequency();
+}
+
+void platformPumpEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            host.quitSeen = true;
+            host.escapeLatched = true;
+        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
+            host.escapeLatched = true;
+        }
+    }
+}
+
+int platformEscapeState() {
+    platformPumpEvents();
+    int state = 0;
+    const Uint8 *keys = SDL_GetKeyboardState(nullptr);
+    if (host.quitSeen || (keys && keys[SDL_SCANCODE_ESCAPE])) state |= 0x8000;
+    if (host.escapeLatched) state |= 1;
+    host.escapeLatched = false;
+    return state;
+}
+
+void platformHideCursor() {
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+void platformSwapBuffers() {
+    if (host.window) SDL_GL_SwapWindow(host.window);
+    platformPumpEvents();
+}
+
+bool platformMessageBoxAllowed() {
+    const bool display = getenv("DISPLAY") || getenv("WAYLAND_DISPLAY");
+    return host.messageBoxes && display && !getenv("CI");
+}
+
+void platformSetMessageBoxes(bool enabled) {
+    host.messageBoxes = enabled;
+}
+
+void platformMessageBox(const char *text, const char *caption) {
+    if (!platformMessageBoxAllowed()) return;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
+}
+
+void platformMusicInit(int frequency) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
+    Mix_Init(MIX_INIT_MP3);
+    audio.audioOpen = Mix_OpenAudio(frequency, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
+}
+
+void platformMusicLoad(const char *path) {
+    if (audio.audioOpen) audio.music = Mix_LoadMUS(path);
+}
+
+void platformMusicPlay() {
+    if (audio.music) Mix_PlayMusic(audio.music, 1);
+}
+
+void platformMusicFree() {
+    if (audio.music) Mix_FreeMusic(audio.music);
+    audio.music = nullptr;
+    if (audio.audioOpen) Mix_CloseAudio();
+    audio.audioOpen = false;
+    Mix_Quit();
+}

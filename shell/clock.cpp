@@ -1,0 +1,82 @@
+// Owns the counter base, the demo-clock accumulators and the per-frame time values. All live for the
+// whole run; resetClocks puts them back to their start-up values.
+#include "shell/clock.h"
+
+#include "platform/platform.h"
+
+double timeDivisor = 1.0;
+int timeOffset = 0;
+
+int frameTime = 0;
+int prevFrameTime = 0;
+float frameFactor = 0.0f;
+float realFrameFactor = 0.0f;
+int lastRealTime = 0;
+int prevRealTime = 0;
+int showStartTime = 0;
+
+static struct {
+    int64_t frequency = 1;   // ticks per second
+    int64_t base = 0;        // counter value at time zero
+    bool driven = false;
+    int64_t drivenTicks = 0;
+    int64_t drivenFrequency = 1000;
+} counter;
+
+static struct {
+    int scaledAccumulator = 0;   // ms, sum of the scaled real-time deltas
+    int lastRawSample = 0;       // elapsedMs at the previous demoTime call
+} demoClock;
+
+static int64_t readCounter() {
+    return counter.driven ? counter.drivenTicks : platformCounter();
+}
+
+static int64_t readFrequency() {
+    return counter.driven ? counter.drivenFrequency : platformFrequency();
+}
+
+void resetClockBase() {
+    counter.frequency = readFrequency();
+    counter.base = readCounter();
+}
+
+void resetClocks() {
+    timeDivisor = 1.0;
+    timeOffset = 0;
+    frameTime = prevFrameTime = 0;
+    frameFactor = realFrameFactor = 0.0f;
+    lastRealTime = prevRealTime = showStartTime = 0;
+    demoClock.scaledAccumulator = 0;
+    demoClock.lastRawSample = 0;
+    resetClockBase();
+}
+
+int elapsedMs() {
+    // Double precision, truncated toward zero.
+    return (int)((double)(readCounter() - counter.base) * 1000.0 / (double)counter.frequency);
+}
+
+int demoTime() {
+    const int now = elapsedMs();
+    const int delta = now - demoClock.lastRawSample;
+    demoClock.lastRawSample = now;
+    // Truncated on every call: with a divisor other than 1 the fractional milliseconds of each
+    // call are dropped, so demo time runs slightly slower than the exact ratio.
+    demoClock.scaledAccumulator = (int)((double)delta * (1.0 / timeDivisor) + demoClock.scaledAccumulator);
+    return timeOffset + demoClock.scaledAccumulator;
+}
+
+void driveClock(int64_t ticksPerSecond) {
+    counter.driven = true;
+    counter.drivenFrequency = ticksPerSecond;
+    counter.frequency = ticksPerSecond;
+}
+
+void setDrivenCounter(int64_t ticks) {
+    counter.drivenTicks = ticks;
+}
+
+int64_t drivenCounter() {
+    return counter.drivenTicks;
+}

@@ -1,0 +1,8 @@
+// The show's own pseudo-random generator: the classic C runtime recurrence, so every platform
+// draws the same numbers from the same seed.
+#pragma once
+
+constexpr int CRT_RAND_MAX = 0x7fff;
+
+void crtSrand(unsigned int seed);
+int crtRand();   // 0 .. CRT_RAND_MAX

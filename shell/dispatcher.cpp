@@ -1,0 +1,140 @@
+// Owns the playlist, the part bookkeeping and the run flags. The playlist never ends: after the
+// last scene it starts over; only a quit request ends the show.
+#include "shell/dispatcher.h"
+
+#include "camera/camera.h"
+#include "parts/light_rig.h"
+#include "render/composite.h"
+#include "render/gl.h"
+#include "shell/clock.h"
+#include "shell/diagnostics.h"
+#include "shell/keyboard.h"
+#include "shell/sync_track.h"
+
+constexpr int SCENE_A = 32;
+constexpr int SCENE_B = 33;
+constexpr int SCENE_C = 37;
+constexpr int NO_PART = -2071;   // any value that is no part
+
+// Framebuffer name 1 is the environment target: the first one loading creates.
+constexpr GLuint FIRST_FRAMEBUFFER = 1;
+
+static const int PLAYLIST[PLAYLIST_LENGTH] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, SCENE_A, SCENE_C, SCENE_B, 0,
+};
+
+float playlistIndex = PLAYLIST_START;
+float sceneNumber = SCENE_A;
+int demoeffect = -1;
+int partstarttime = 0;
+int partCallCounter = 0;
+int partFrameCounter = 0;
+int skipnow = 0;
+int advanceTime = 0;
+bool lightBlendPending = false;
+bool initDone = false;
+int quitRequested = 0;
+
+static int lastPart = NO_PART;
+
+void resetDispatcher() {
+    playlistIndex = PLAYLIST_START;
+    sceneNumber = SCENE_A;
+    demoeffect = -1;
+    lastPart = NO_PART;
+    partstarttime = partCallCounter = partFrameCounter = skipnow = advanceTime = 0;
+    lightBlendPending = false;
+    quitRequested = 0;
+}
+
+// The view lives in the projection matrix, so the modelview stays free for object transforms.
+static void setDefaultProjection() {
+    const double view[3] = {cameraTarget[0] - (double)cameraEye[0], cameraTarget[1] - (double)cameraEye[1],
+                            cameraTarget[2] - (double)cameraEye[2]};
+    rollUpVector(view, cameraRoll, cameraUp);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(35.0, 1.7777777910232544, 0.1, 500.0);
+    gluLookAt(cameraEye[0], cameraEye[1], cameraEye[2], cameraTarget[0], cameraTarget[1], cameraTarget[2],
+              cameraUp[0], cameraUp[1], cameraUp[2]);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -20.0f);
+}
+
+// Half-open scene intervals; a scene in none of them keeps the current part.
+static void mapSceneToPart() {
+    if (sceneNumber >= SCENE_A && sceneNumber < SCENE_A + 1) demoeffect = PART_A;
+    else if (sceneNumber >= SCENE_B && sceneNumber < SCENE_B + 1) demoeffect = PART_B;
+    else if (sceneNumber >= SCENE_C && sceneNumber < SCENE_C + 1) demoeffect = PART_C;
+}
+
+static void startPart() {
+    lastPart = demoeffect;
+    // Leaving part A keeps the start time the sync event wrote.
+    if (partCallCounter == 0) partstarttime = frameTime;
+    // The next frame factors measure from the part start.
+    prevFrameTime = partstarttime;
+    lastRealTime = elapsedMs();
+    prevRealTime = lastRealTime - 1;
+    debugLog("demoeffect is now %d, partstarttime=%d\n\n", demoeffect, partstarttime);
+    partCallCounter = 0;
+}
+
+static void runCurrentPart() {
+    switch (demoeffect) {
+    case PART_A:
+        glClearColor(0.1f, 0.25f, 0.9f, 1.0f);
+        glClearDepth(1.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        runPartA();
+        break;
+    case PART_B: runPartB(); break;
+    case PART_C: runPartC(); break;
+    default: break;
+    }
+}
+
+static void advancePlaylist() {
+    partFrameCounter = 0;
+    debugLog("skipnow=%d\n", skipnow);
+    timeDivisor = 1.0;
+    skipnow = skipnow > 0 ? skipnow - 1 : 0;
+    playlistIndex += 1.0f;
+    if (PLAYLIST[(int)playlistIndex] == 0) playlistIndex = PLAYLIST_START;
+    cameraRoll = 0.0f;
+    lightBlendPending = true;
+    sceneNumber = (float)PLAYLIST[(int)playlistIndex];
+    advanceTime = demoTime();
+}
+
+int dispatchFrame() {
+    frameTime = demoTime();
+    playSyncTrack();
+    pollKeyboard();
+    if (!initDone) return 0;
+
+    glBindFramebuffer(GL_FRAMEBUFFER, FIRST_FRAMEBUFFER);
+    setDefaultProjection();
+    glBindFramebuffer(GL_FRAMEBUFFER, FIRST_FRAMEBUFFER);
+    glActiveTexture(GL_TEXTURE0);
+    glEnable(GL_TEXTURE_2D);
+
+    mapSceneToPart();
+    if (demoeffect != lastPart) startPart();
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (!quitRequested) runCurrentPart();
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    finalComposite();
+    glFlush();
+    demoTime();   // only advances the clock's accumulators
+
+    if (keyState.pressed[KEY_RETURN] || skipnow > 0) advancePlaylist();
+    return 1;
+}

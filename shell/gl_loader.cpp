@@ -1,0 +1,33 @@
+// Owns the loader's post-call hook and its begin/end tracking.
+#include "shell/gl_loader.h"
+
+#include <stdarg.h>
+
+#include "platform/platform.h"
+#include "render/gl.h"
+#include "shell/diagnostics.h"
+
+static bool insideBeginEnd = false;   // glGetError is itself an error between glBegin and glEnd
+
+static void checkGlError(void *ret, const char *name, GLADapiproc proc, int argCount, ...) {
+    (void)ret;
+    (void)argCount;
+    if (proc == (GLADapiproc)glad_glBegin) {
+        insideBeginEnd = true;
+        return;
+    }
+    if (proc == (GLADapiproc)glad_glEnd) insideBeginEnd = false;
+    if (insideBeginEnd) return;
+    const GLenum error = glad_glGetError();
+    if (error != GL_NO_ERROR) logError("ERROR %d in %s\n", (int)error, name);
+}
+
+static GLADapiproc lookUp(const char *name) {
+    return (GLADapiproc)platformGetProcAddress(name);
+}
+
+bool loadGlEntryPoints() {
+    if (gladLoadGL(lookUp) == 0) return false;
+    gladSetGLPostCallback(checkGlError);
+    return true;
+}

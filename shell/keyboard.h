@@ -1,0 +1,29 @@
+// Keyboard state of the frame: the live Escape key plus the key presses the sync track injects.
+#pragma once
+
+constexpr int KEY_COUNT = 512;   // indexed by Windows virtual-key code
+
+// The key codes that act in the show.
+constexpr int KEY_RETURN = 0x0D;
+constexpr int KEY_ESCAPE = 0x1B;
+constexpr int KEY_4 = 0x34;
+constexpr int KEY_5 = 0x35;
+constexpr int KEY_8 = 0x38;
+constexpr int KEY_I = 0x49;
+constexpr int KEY_O = 0x4F;
+
+struct KeyState {
+    bool down[KEY_COUNT];       // held in this frame
+    bool pressed[KEY_COUNT];    // went down in this frame
+    bool prevDown[KEY_COUNT];   // down of the previous poll
+    bool injected[KEY_COUNT];   // set by the sync track; entries 0..255 cleared after every frame
+    int downTime[KEY_COUNT];    // ms of demo/elapsed time at which an injected key went down
+};
+
+extern KeyState keyState;
+
+// Injected keys become down/pressed; the live Escape state is merged into pressed.
+void pollKeyboard();
+void injectKey(int key, int timeMs);
+void clearInjectedKeys();
+void resetKeyboard();

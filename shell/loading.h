@@ -1,0 +1,6 @@
+// The loading sequence: everything the show needs is created before the first frame, behind a
+// progress screen.
+#pragma once
+
+// Returns 1; missing files are handled by the loaders.
+int loadAll();

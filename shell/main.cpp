@@ -1,0 +1,6 @@
+// Program entry.
+#include "shell/show.h"
+
+int main() {
+    return runShow();
+}

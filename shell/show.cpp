@@ -1,0 +1,77 @@
+// Program start-up and the main loop; the run flags live with the dispatcher, the clocks in clock.cpp.
+#include "shell/show.h"
+
+#include "platform/platform.h"
+#include "render/gl.h"
+#include "shell/clock.h"
+#include "shell/diagnostics.h"
+#include "shell/dispatcher.h"
+#include "shell/gl_loader.h"
+#include "shell/keyboard.h"
+#include "shell/loading.h"
+#include "shell/sync_track.h"
+
+bool startShow() {
+    platformHideCursor();
+    if (!loadGlEntryPoints()) fatalExit(-1, "glad error!\n");
+    platformFrequency();
+    loadAll();
+    debugLog("main init done.\n");
+    initDone = true;
+    debugLog("audio inited.\n");
+
+    frameTime = demoTime();
+    loadSyncTrack();
+    resetSyncFraction();
+    debugLog("sync inited.\n");
+
+    showStartTime = elapsedMs();
+    platformMusicPlay();
+    debugLog("bass play started.\n");
+
+    if (keyState.pressed[KEY_ESCAPE]) quitRequested = 1;
+    return quitRequested == 0;
+}
+
+bool runFrame() {
+    if (keyState.pressed[KEY_ESCAPE]) {
+        debugLog("running time = %f seconds\n", (double)((elapsedMs() - showStartTime) / 1000));
+        quitRequested = 1;
+    }
+    dispatchFrame();
+    if (quitRequested) {
+        // The last presented image is black.
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    glFlush();
+    platformSwapBuffers();
+
+    frameFactor = (float)(frameTime - prevFrameTime) * 0.06f;
+    prevFrameTime = frameTime;
+    prevRealTime = lastRealTime;
+    lastRealTime = elapsedMs();
+    realFrameFactor = (float)(lastRealTime - prevRealTime) * 0.06f;
+    platformHideCursor();
+    clearInjectedKeys();
+    return quitRequested == 0;
+}
+
+void endShow() {
+    platformMusicFree();
+}
+
+int runShow() {
+    platformHideCursor();
+    platformHideCursor();
+    logOut("hello world!\n");
+    logOut("entry\n");
+    platformOpenWindow();
+    if (startShow()) {
+        while (runFrame()) {
+        }
+    }
+    endShow();
+    return 0;
+}

@@ -1,0 +1,46 @@
+// The sync track: the show's score of rows, played against the real-time clock. Rows can slow or
+// shift demo time and fire events (injected keys, next part, camera cues, outro picture, the end).
+#pragma once
+#include <stdio.h>
+
+constexpr int MAX_SYNC_ROWS = 2048;    // rows the table holds; the last usable row is 2047
+constexpr int SYNC_FIELDS = 8;         // fields 0..6 come from the file, field 7 always reads 0
+constexpr int SYNC_LINE_BYTES = 2048;  // line reader buffer
+
+// One row every 355.33 ms: the row clock advances by this many rows per 60 Hz frame.
+constexpr float SYNC_ROWS_PER_FRAME = 0.04690444469451904f;
+constexpr float SYNC_FRAME_MS = 16.66666603088379f;
+// Events of rows passed in one frame are stamped this many ms apart.
+constexpr float SYNC_SUBTICK_MS = 1.2791965f;
+// A camera cue's amount is given in rows; the camera wants 60 Hz frames.
+constexpr float SYNC_FRAMES_PER_ROW = 21.3199405670166f;
+
+// Event codes of fields 2 and 5.
+enum SyncEvent {
+    SYNC_KEY_8 = 1,
+    SYNC_KEY_I = 4,
+    SYNC_KEY_5 = 5,
+    SYNC_KEY_4 = 6,
+    SYNC_KEY_O = 7,
+    SYNC_OUTRO = 10,
+    SYNC_NEXT_PART = 14,
+    SYNC_CAMERA_FIRST = 100,
+    SYNC_CAMERA_LAST = 199,
+    SYNC_CAMERA_OFF = 200,
+    SYNC_EXIT = 255,
+};
+
+extern float syncTable[MAX_SYNC_ROWS][SYNC_FIELDS];
+extern int syncRowCount;
+extern int syncBaseTime;   // frameTime of the first played frame: row 0 starts here
+
+// Reads data/sync1.csv; a missing track ends the process with status 1.
+void loadSyncTrack();
+// Fills the table from an open text stream (header line first). Returns the row count.
+int readSyncTrack(FILE *file);
+// Plays the rows passed since the previous call. Called once per frame after frameTime is sampled.
+void playSyncTrack();
+// Zeroes the sub-tick fraction before the first frame.
+void resetSyncFraction();
+// Back to the state before the first frame (tests).
+void resetSyncPlayer();

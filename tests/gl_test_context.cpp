@@ -1,0 +1,20 @@
+// The test programs' GL context: one hidden window per process, opened on first use.
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "platform/platform.h"
+#include "shell/gl_loader.h"
+#include "tests/test_support.h"
+
+bool openTestGlContext() {
+    static int state = 0;   // 0 not tried, 1 open, -1 failed
+    platformSetMessageBoxes(false);
+    if (state == 0) {
+        if (!getenv("DISPLAY")) {
+            state = -1;
+        } else {
+            state = platformOpenHiddenWindow() && loadGlEntryPoints() ? 1 : -1;
+        }
+    }
+    return state == 1;
+}

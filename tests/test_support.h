@@ -1,0 +1,17 @@
+// Helpers shared by the tests: a GL context on the virtual display and a scratch working directory
+// with its own data/ folder.
+#pragma once
+#include <stddef.h>
+
+// Opens a hidden 1920 x 1080 window with a compatibility context and loads the GL entry points once
+// per test program. Message boxes are switched off. Returns false without a display.
+bool openTestGlContext();
+
+// Creates a fresh directory with an empty data/ inside and makes it the working directory.
+// Returns its path (valid until the next call).
+const char *enterScratchDir();
+// Writes data/<name> below the working directory.
+void writeDataFile(const char *name, const void *bytes, size_t size);
+void writeDataText(const char *name, const char *text);
+// Reads a whole file (at most capacity - 1 bytes, zero-terminated); returns the byte count or -1.
+long readWholeFile(const char *path, char *buffer, long capacity);
