@@ -9,15 +9,13 @@
 #include "shell/clock.h"
 #include "shell/diagnostics.h"
 #include "shell/keyboard.h"
+#include "shell/loading.h"
 #include "shell/sync_track.h"
 
 constexpr int SCENE_A = 32;
 constexpr int SCENE_B = 33;
 constexpr int SCENE_C = 37;
 constexpr int NO_PART = -2071;   // any value that is no part
-
-// Framebuffer name 1 is the environment target: the first one loading creates.
-constexpr GLuint FIRST_FRAMEBUFFER = 1;
 
 static const int PLAYLIST[PLAYLIST_LENGTH] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, SCENE_A, SCENE_C, SCENE_B, 0,
@@ -116,9 +114,9 @@ int dispatchFrame() {
     pollKeyboard();
     if (!initDone) return 0;
 
-    glBindFramebuffer(GL_FRAMEBUFFER, FIRST_FRAMEBUFFER);
+    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer());
     setDefaultProjection();
-    glBindFramebuffer(GL_FRAMEBUFFER, FIRST_FRAMEBUFFER);
+    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer());
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);
 

@@ -45,8 +45,8 @@ static void setInitialGlState() {
     glEnable(GL_CULL_FACE);
 }
 
-// The environment pass target is the first framebuffer object created, so it gets name 1, which
-// the dispatcher binds directly.
+// The environment pass target is the first framebuffer object loading creates; the dispatcher binds
+// it as the frame's scratch target before the part runs.
 static void createEnvironmentTarget() {
     glGenFramebuffers(1, &envTarget.framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
@@ -65,6 +65,10 @@ static void createEnvironmentTarget() {
     glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+unsigned int environmentFramebuffer() {
+    return envTarget.framebuffer;
 }
 
 int loadAll() {
