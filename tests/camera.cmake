@@ -2,3 +2,4 @@
 lightrig_add_test(camera_file_test camera_file_test.cpp)
 lightrig_add_test(camera_path_test camera_path_test.cpp)
 lightrig_add_test(camera_kicks_test camera_kicks_test.cpp)
+lightrig_add_test(camera_gl_test camera_gl_test.cpp GL)
