@@ -151,6 +151,8 @@ TEST_F(CameraGl, AllZeroPathGivesFiniteCameraAndProjection) {
         float m[16];
         glGetFloatv(GL_PROJECTION_MATRIX, m);
         for (int i = 0; i < 16; i++) ASSERT_TRUE(isfinite(m[i])) << "ms " << ms << " entry " << i;
+        // Eye and target in one point still give a usable view: world x does not collapse.
+        ASSERT_GT(fabsf(m[0]) + fabsf(m[1]) + fabsf(m[3]), 0.1f) << "ms " << ms;
         for (int i = 0; i < 3; i++)
             ASSERT_TRUE(isfinite(cameraEye[i]) && isfinite(cameraTarget[i]) && isfinite(cameraUp[i]));
         ASSERT_TRUE(isfinite(cameraRoll) && isfinite(cameraFov));
