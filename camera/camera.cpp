@@ -75,8 +75,42 @@ void setupCamera() {
     glMatrixMode(GL_MODELVIEW);
 }
 
+// The pose the kicks start from in every frame. While a cue plays, the path rewrites the camera each
+// frame; without a cue the kicks' offsets would otherwise pile up frame after frame on the held
+// camera, so the held pose is put back before they act.
+static struct {
+    bool valid;
+    float eye[3];
+    float target[3];
+    float roll;
+} heldPose;
+
+static void saveHeldPose() {
+    for (int i = 0; i < 3; i++) {
+        heldPose.eye[i] = cameraEye[i];
+        heldPose.target[i] = cameraTarget[i];
+    }
+    heldPose.roll = cameraRoll;
+    heldPose.valid = true;
+}
+
+static void restoreHeldPose() {
+    for (int i = 0; i < 3; i++) {
+        cameraEye[i] = heldPose.eye[i];
+        cameraTarget[i] = heldPose.target[i];
+    }
+    cameraRoll = heldPose.roll;
+}
+
 void updateCamera() {
-    if (cameraCue.active) playCameraPath();
+    if (cameraCue.active) {
+        playCameraPath();
+        saveHeldPose();
+    } else if (cameraKicksActive() && heldPose.valid) {
+        restoreHeldPose();
+    } else {
+        saveHeldPose();   // honours whatever the part placed
+    }
     applyCameraKicks();
     setupCamera();
 }

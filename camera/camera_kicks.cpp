@@ -98,6 +98,10 @@ void resetCameraKicks() {
     kicks = {};
 }
 
+bool cameraKicksActive() {
+    return kicks.shakeActive || kicks.pushMode != PUSH_IDLE;
+}
+
 float shakeEnvelope(int msSinceTrigger, bool &ended) {
     float e = fminf(2.0f, (float)msSinceTrigger / SYNC_FRAME_MS * SHAKE_RATE);
     ended = e >= SHAKE_END;

@@ -15,6 +15,8 @@ constexpr float SHAKE_OFFSET = 0.6f;
 void applyCameraKicks();
 // No push, no shake (tests and offline runs).
 void resetCameraKicks();
+// True while a push or a shake is moving the camera.
+bool cameraKicksActive();
 
 // Shake envelope after the given ms of elapsed time since the '4' press: rises to 1.3 and falls
 // back to 0 over 203 frames of 60 Hz. ended is set once the shake is over (the envelope is then 0).

@@ -5,6 +5,7 @@
 
 #include "camera/camera.h"
 #include "camera/camera_kicks.h"
+#include "camera/camera_path.h"
 #include "shell/clock.h"
 #include "shell/keyboard.h"
 #include "shell/sync_track.h"
@@ -111,6 +112,24 @@ TEST_F(CameraKicks, ZeroViewDirectionStaysFinite) {
     float frameRows[3][3];
     shakeFrame(down, frameRows);
     EXPECT_EQ(frameRows[2][2], -1.0f);
+}
+
+TEST_F(CameraKicks, WithoutACueThePushStartsFromTheHeldPoseEveryFrame) {
+    const float eye[3] = {0.0f, 0.0f, 15.0f}, view[3] = {0.0f, 0.0f, -15.0f};
+    stopCameraCue();
+    frame(0, eye, view);   // places the held camera
+    updateCamera();
+    for (int ms = 1000; ms <= 3100; ms += 16) {
+        setDrivenCounter(ms);
+        frameTime = demoTime();
+        if (ms == 1000) injectKey(KEY_5, ms);
+        pollKeyboard();
+        clearInjectedKeys();
+        updateCamera();
+        ASSERT_GE(cameraEye[2], 15.0f - 6.0f - 1e-3f) << ms;   // never further than one push
+    }
+    EXPECT_NEAR(cameraEye[2], 15.0f, 1e-4);
+    EXPECT_NEAR(cameraTarget[2], 0.0f, 1e-4);
 }
 
 }  // namespace
