@@ -145,9 +145,9 @@ static MaterialMaps paintFloor() {
         float veins = clamp01(vein + 0.6f * vein2);
         float mottle = tileFbm(u, v, 8, 8, 4, 0.5f, seed + 7);
         float tone = 0.96f + 0.08f * hash01(i, j, 5);
-        Rgb stone = dark ? mixRgb(scaleRgb({0.15f, 0.17f, 0.17f}, tone + 0.12f * mottle), {0.78f, 0.8f, 0.78f},
-                                  veins * 0.7f)
-                         : mixRgb(scaleRgb({0.78f, 0.75f, 0.70f}, tone + 0.07f * mottle), {0.5f, 0.5f, 0.53f},
+        Rgb stone = dark ? mixRgb(scaleRgb({0.23f, 0.25f, 0.25f}, tone + 0.12f * mottle), {0.72f, 0.74f, 0.72f},
+                                  veins * 0.6f)
+                         : mixRgb(scaleRgb({0.72f, 0.69f, 0.64f}, tone + 0.07f * mottle), {0.5f, 0.5f, 0.53f},
                                   veins * 0.55f);
         Rgb grout = scaleRgb({0.2f, 0.2f, 0.2f}, 1.0f + 0.2f * mottle);
         Texel t = texel(mixRgb(grout, stone, tile), 0.3f + 0.7f * tile + 0.01f * mottle,

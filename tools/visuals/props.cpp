@@ -186,7 +186,7 @@ static Vec3 sculpturePoint(float u, float v) {
 }
 
 GenMesh buildSculpture() {
-    const int ringSteps = 64, tubeSteps = 16;
+    const int ringSteps = 48, tubeSteps = 14;
     const float sRepeat = 8.0f, tRepeat = 1.0f, eps = 1e-3f;
     GenMesh mesh;
     mesh.name = "sculpt_ring";

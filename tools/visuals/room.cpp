@@ -1,7 +1,7 @@
 // The hall of the light-rig parts: a tiled floor with a central dais, a ring of columns,
 // four walls with pilasters, arched mirror portals, panels and light strips, a beamed ceiling
 // with a lantern ring, and free-standing pieces (balcony and stairs, shelves, frames,
-// pedestals, corner ziggurats, hanging lamps). Owns no state.
+// pedestals, benches, corner ziggurats, hanging lamps). Owns no state.
 #include "room.h"
 
 #include "noise.h"
@@ -483,6 +483,23 @@ static void buildPedestals(std::vector<GenMesh>& room) {
     }
 }
 
+// Low benches between the pedestals, facing the centre; their seats stay below the cameras.
+static void buildBenches(std::vector<GenMesh>& room) {
+    const float angles[4] = {15.0f, 105.0f, 195.0f, 285.0f};
+    for (int k = 0; k < 4; ++k) {
+        float a = angles[k] * PI / 180.0f;
+        Vec3 p = {15.5f * std::cos(a), FLOOR_Y, 15.5f * std::sin(a)};
+        GenMesh seat = named("wood_bench" + std::to_string(k));
+        addBox(seat, facingBox(p, {-1.6f, 0.5f, -0.45f}, {1.6f, 0.68f, 0.45f}), UV_WOOD, ALL_FACES);
+        room.push_back(seat);
+        GenMesh legs = named("stone_benchlegs" + std::to_string(k));
+        for (float x : {-1.15f, 1.15f})
+            addBox(legs, facingBox(p, {x - 0.18f, 0.0f, -0.38f}, {x + 0.18f, 0.5f, 0.38f}), UV_STONE,
+                   ALL_FACES & ~(FACE_NEG_Y | FACE_POS_Y));
+        room.push_back(legs);
+    }
+}
+
 // Stepped stone blocks in the two eastern corners, each crowned by an obelisk.
 static void buildCornerBlocks(std::vector<GenMesh>& room) {
     const float corners[2] = {21.6f, -21.6f};
@@ -533,6 +550,7 @@ std::vector<GenMesh> buildRoom() {
     buildShelves(room);
     buildFrames(room);
     buildPedestals(room);
+    buildBenches(room);
     buildCornerBlocks(room);
     buildLamps(room);
     return room;
