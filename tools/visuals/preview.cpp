@@ -2,7 +2,7 @@
 // file from a data directory, places them as the show does (scene turned -90 degrees about X
 // and scaled by 0.05, cubes scaled by 0.0375 on their orbit), and renders TGA pictures with a
 // small software rasteriser: spot lights with shadow maps, the show's culling rule (front =
-// counter-clockwise culled), and a plan view with the camera paths drawn over it.
+// counter-clockwise culled), a plan view with the camera paths drawn over it, and the props.
 //   lightrig_visuals_preview DATA_DIRECTORY OUTPUT_DIRECTORY
 #include "camera.h"
 #include "image.h"
@@ -270,7 +270,7 @@ static Rgb shade(const Corner& c, const Material& m) {
     float ao = sampleChannel(m.chraber, c.s, c.t, 0), glow = sampleChannel(m.chraber, c.s, c.t, 3);
     if (scene.planLighting) {
         float k = 0.35f + 0.65f * std::max(0.0f, dot(n, normalize({0.3f, 0.9f, 0.2f})));
-        return {base.r * k, base.g * k, base.b * k};
+        return {base.r * (k + glow), base.g * (k + glow), base.b * (k + glow)};
     }
     Rgb light = {0.22f * ao, 0.22f * ao, 0.25f * ao};
     for (int i = 0; i < ROOM_LIGHT_COUNT; ++i) {
@@ -442,6 +442,28 @@ static void renderPlan(const std::string& path, const CameraKey paths[CAMERA_SLO
     writeTga(image, path, 24, false);
 }
 
+// The four cubes and the sculpture in a row, lit from above-front, without the room.
+static void renderProps(const std::string& path) {
+    std::vector<Triangle> room = scene.triangles;
+    scene.triangles.clear();
+    const char* files[5] = {"cube1.3dm", "cube2.3dm", "cube3.3dm", "cube4.3dm", "phongfx.3dm"};
+    for (int k = 0; k < 5; ++k) {
+        CubePlacement placement = {{k < 4 ? -5.4f + 2.5f * k : 5.2f, 0.0f, 0.0f}, 0.6f};
+        FILE* f = std::fopen((scene.dataDirectory + "/" + files[k]).c_str(), "r");
+        if (!f) continue;
+        readObjects(f, 1, cubePlace, cubeTurn, &placement);
+        std::fclose(f);
+    }
+    View v = lookAt({0.0f, 2.0f, 11.5f}, {0.0f, 0.0f, 0.0f}, 0.0f, 40.0f, VIEW_WIDTH, VIEW_HEIGHT);
+    Image image = makeImage(VIEW_WIDTH, VIEW_HEIGHT, 0.05f, 0.05f, 0.06f, 1.0f);
+    std::vector<float> depth;
+    scene.planLighting = true;
+    rasterise(v, depth, &image);
+    scene.planLighting = false;
+    writeTga(image, path, 24, false);
+    scene.triangles = room;
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: %s DATA_DIRECTORY OUTPUT_DIRECTORY\n", argv[0]);
@@ -456,6 +478,7 @@ int main(int argc, char** argv) {
     static CameraKey paths[CAMERA_SLOTS][CAMERA_POINTS];
     buildCameraPaths(paths);
     renderPlan(out + "/plan.tga", paths);
+    renderProps(out + "/props.tga");
     // The start of every group and the middle of its third slot, looking where the show looks.
     for (int g = 0; g < CAMERA_GROUPS; ++g) {
         for (int which = 0; which < 2; ++which) {
