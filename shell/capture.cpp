@@ -45,6 +45,7 @@ static struct {
     int64_t startCounter;    // wall clock, never the driven one
     double lastDrawn;        // s of wall time at the latest redraw
     int lastDecile;          // progress printed in tenths when stderr is not a terminal
+    int64_t lastPrinted;     // framesDone of the latest line
     bool terminal;
 } progress;
 
@@ -95,6 +96,7 @@ static void startProgress(const char *label, int64_t totalFrames) {
     progress.startCounter = platformCounter();
     progress.lastDrawn = -PROGRESS_INTERVAL_S;
     progress.lastDecile = -1;
+    progress.lastPrinted = -1;
     progress.terminal = isatty(fileno(stderr));
 }
 
@@ -113,9 +115,11 @@ static void showProgress(int64_t framesDone, int showMs, bool last) {
     } else {
         const int decile = (int)(fraction * 10.0);
         if (!last && (progress.totalFrames == 0 || decile == progress.lastDecile)) return;
+        if (last && framesDone == progress.lastPrinted) return;
         progress.lastDecile = decile;
     }
     progress.lastDrawn = wall;
+    progress.lastPrinted = framesDone;
 
     char elapsed[16], remaining[16] = "?:??";
     formatClock(elapsed, sizeof elapsed, wall);

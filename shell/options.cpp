@@ -12,7 +12,11 @@
 
 #include "shell/diagnostics.h"
 
-ShowOptions options = {RUN_SHOW, "", DEFAULT_CAPTURE_FPS, -1, 0, {}, DEFAULT_WINDOW_WIDTH, DEFAULT_WINDOW_HEIGHT};
+static const ShowOptions DEFAULT_OPTIONS = {
+    RUN_SHOW, "", DEFAULT_CAPTURE_FPS, -1, 0, {}, DEFAULT_WINDOW_WIDTH, DEFAULT_WINDOW_HEIGHT,
+};
+
+ShowOptions options = DEFAULT_OPTIONS;
 
 static bool copyPath(const std::string &path, const char *what) {
     if (path.empty() || path.size() >= sizeof options.output) {
@@ -63,6 +67,7 @@ static bool storeMoments(const std::vector<double> &seconds) {
 }
 
 int parseOptions(int argc, const char *const *argv) {
+    options = DEFAULT_OPTIONS;
     CLI::App app{"Lightrig, a real-time light-rig show. Without options it plays full screen at 1920 x 1080 "
                  "until Escape or its end.",
                  "lightrig"};

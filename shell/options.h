@@ -31,7 +31,7 @@ struct ShowOptions {
 
 extern ShowOptions options;
 
-// Fills options from the arguments. Returns -1 when the program should go on; otherwise the exit
+// Fills options from the arguments (every field starts from its default). Returns -1 when the program should go on; otherwise the exit
 // status: 0 after --help (printed on stdout), 2 after bad arguments (the problem and the usage on
 // stderr).
 int parseOptions(int argc, const char *const *argv);
