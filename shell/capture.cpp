@@ -144,8 +144,9 @@ static void showProgress(int64_t framesDone, int showMs, bool last) {
 
 // --- shared start-up of the offline runs ------------------------------------------------------
 
-// Hidden window, off-screen picture, no audio device, no message boxes, fixed-step clock, loading.
-// Returns false when the show ends before its first frame.
+// Hidden window of the show's size (the picture is drawn exactly as full screen), no audio device,
+// no message boxes, fixed-step clock, loading. Returns false when the show ends before its first
+// frame.
 static bool startOfflineShow() {
     platformSetMusicEnabled(false);
     platformSetMessageBoxes(false);
@@ -153,7 +154,7 @@ static bool startOfflineShow() {
     startCaptureClock(options.fps);
     if (!platformOpenHiddenWindow())
         fatalExit(1, "capture: no window to render in (no display? run under xvfb-run)\n");
-    return startShow(true);
+    return startShow();
 }
 
 // --- video ------------------------------------------------------------------------------------

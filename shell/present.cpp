@@ -16,7 +16,6 @@ constexpr int MAX_MAPPED_DRAW_BUFFERS = 16;   // more than any driver's GL_MAX_D
 
 static struct {
     bool active;            // binds of 0 go to the screen target
-    bool scaleAtSwap;       // the swap hook blits the target into the window (off for captures)
     GLuint framebuffer;
     GLuint colour;          // RGBA8 renderbuffer
     GLuint depth;           // renderbuffer in the window's own depth(/stencil) format
@@ -137,18 +136,17 @@ static void presentToWindow() {
     presentScaled(width, height);
 }
 
-void setUpPresentation(bool offscreen) {
+void setUpPresentation(bool forceScreenTarget) {
     if (screen.active) return;
     int width, height;
     platformDrawableSize(&width, &height);
-    if (!offscreen && width == SCREEN_WIDTH && height == SCREEN_HEIGHT) return;
+    if (!forceScreenTarget && width == SCREEN_WIDTH && height == SCREEN_HEIGHT) return;
     createScreenTarget();
     installRedirect();
     screen.active = true;
-    screen.scaleAtSwap = !offscreen;
     // The context's first viewport is the window's size; the show draws at its own.
     glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
-    if (screen.scaleAtSwap) platformSetPresentHook(presentToWindow);
+    platformSetPresentHook(presentToWindow);
     debugLog("present: %d x %d drawable, the show is scaled from an off-screen %d x %d target\n", width,
              height, SCREEN_WIDTH, SCREEN_HEIGHT);
 }

@@ -16,9 +16,11 @@ struct PresentRect {
 PresentRect letterboxRect(int drawableWidth, int drawableHeight);
 
 // Chooses how the show is presented; call once the GL entry points are loaded and before anything
-// is drawn. offscreen forces the screen target (captures read a picture that does not depend on the
-// window); otherwise it is used only when the drawable is not the show's size.
-void setUpPresentation(bool offscreen);
+// is drawn. The screen target is used when the drawable is not the show's size, or always when
+// forced (tests). Drawing straight to a window of the right size keeps the picture exactly that of
+// the full-screen show: an off-screen depth buffer need not round like the window's (llvmpipe's
+// differ where surfaces nearly coincide).
+void setUpPresentation(bool forceScreenTarget);
 // True while binds of framebuffer 0 go to the screen target.
 bool screenTargetActive();
 // GL name of the screen target's framebuffer, 0 when the show draws to the window directly.

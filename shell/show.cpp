@@ -12,10 +12,10 @@
 #include "shell/present.h"
 #include "shell/sync_track.h"
 
-bool startShow(bool offscreen) {
+bool startShow() {
     platformHideCursor();
     if (!loadGlEntryPoints()) fatalExit(-1, "glad error!\n");
-    setUpPresentation(offscreen);
+    setUpPresentation(false);
     platformFrequency();
     loadAll();
     debugLog("main init done.\n");
@@ -80,7 +80,7 @@ static void greet() {
 }
 
 static int play() {
-    if (startShow(false)) {
+    if (startShow()) {
         while (runFrame()) {
         }
     }

@@ -7,9 +7,8 @@ int runShow();
 // The same in a resizable desktop window of the given size (pixels), the picture scaled into it.
 int runShowWindowed(int width, int height);
 // Start-up after the window exists: GL entry points, presentation, loading, sync track, music.
-// offscreen keeps the picture in an off-screen target (captures). Returns false when the show
-// should end before its first frame.
-bool startShow(bool offscreen);
+// Returns false when the show should end before its first frame.
+bool startShow();
 // One main-loop frame is renderFrame then finishFrame; a capture reads the picture in between.
 // renderFrame: dispatcher, and the black frame when quitting; drawn, not yet presented.
 void renderFrame();

@@ -113,13 +113,12 @@ TEST(Capture, ShortShowGivesAPlayableVideoWithMusicOfTheSameLength) {
     EXPECT_NE(nullptr, strstr(codecs, "h264,yuv420p")) << codecs;
     EXPECT_NE(nullptr, strstr(codecs, "aac")) << codecs;
 
-    // A second capture decodes to the same frames; --duration cuts a capture short.
-    ASSERT_EQ(0, runShow("--capture two.mp4 --fps 10", out, sizeof out)) << out;
+    // --duration cuts a capture short, and a second capture decodes to the same frames.
     ASSERT_EQ(0, runShow("--capture half.mp4 --fps 10 --duration 0.5", out, sizeof out)) << out;
     EXPECT_EQ(5, (int)probe("half.mp4", "v:0", "stream=nb_read_frames"));
-    char one[8192], two[8192];
-    run("ffmpeg -v error -i 'show one.mp4' -map 0:v -f framemd5 - | grep -v '^#'", one, sizeof one);
-    run("ffmpeg -v error -i two.mp4 -map 0:v -f framemd5 - | grep -v '^#'", two, sizeof two);
+    char one[4096], two[4096];
+    run("ffmpeg -v error -i 'show one.mp4' -map 0:v -frames:v 5 -f framemd5 - | grep -v '^#'", one, sizeof one);
+    run("ffmpeg -v error -i half.mp4 -map 0:v -f framemd5 - | grep -v '^#'", two, sizeof two);
     EXPECT_GT(strlen(one), 100u);
     EXPECT_STREQ(one, two);
 }
