@@ -227,6 +227,13 @@ static bool closeEncoder() {
 }
 
 int runCapture() {
+    // Fail before loading, not after it, when the file cannot be written; ffmpeg replaces it.
+    FILE *probe = fopen(options.output, "wb");
+    if (!probe) {
+        logError("capture: can't create %s: %s\n", options.output, strerror(errno));
+        return 1;
+    }
+    fclose(probe);
     if (!startOfflineShow()) {
         logError("capture: the show ended before its first frame; nothing written\n");
         return 1;
@@ -264,7 +271,8 @@ int runCapture() {
     endShow();
     const bool finished = closeEncoder();
     if (!pipeOk || !finished) {
-        logError("capture: ffmpeg failed; %s is incomplete (is ffmpeg installed?)\n", options.output);
+        logError("capture: ffmpeg did not finish %s (is ffmpeg installed? see its message above)\n",
+                 options.output);
         return 1;
     }
     logOut("capture: %lld frames at %d fps (%.3f s) written to %s\n", (long long)frame, options.fps,
