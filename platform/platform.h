@@ -8,12 +8,18 @@ constexpr int SCREEN_WIDTH = 1920;
 constexpr int SCREEN_HEIGHT = 1080;
 
 // Display mode, borderless full-screen window and a double-buffered compatibility GL context with
-// 8-bit alpha and the deepest depth buffer available. Returns false when no window or context
+// 8-bit alpha and the deepest depth buffer available. When the display offers no 1920 x 1080 mode
+// the window covers the desktop at its own size instead. Returns false when no window or context
 // could be made (SDL's reason is printed to stderr).
 bool platformOpenWindow();
 // Hidden window and context of the show's size, for tests and offline rendering.
 bool platformOpenHiddenWindow();
+// Resizable desktop window of the given size in pixels, centred, with the same context.
+bool platformOpenResizableWindow(int width, int height);
 void platformCloseWindow();
+// Size in pixels of the window's GL drawable; it may differ from the show's size (desktop full
+// screen, a resized window, high-density displays). 0 x 0 without a window.
+void platformDrawableSize(int *width, int *height);
 
 // GL entry-point lookup for the loader.
 void *platformGetProcAddress(const char *name);
@@ -29,6 +35,9 @@ int platformEscapeState();
 void platformPumpEvents();
 void platformHideCursor();
 void platformSwapBuffers();
+// Called by platformSwapBuffers right before each swap, with the context current; the engine
+// scales its picture into the drawable there. Null removes it.
+void platformSetPresentHook(void (*hook)());
 
 // True when a modal message box can be shown without blocking an unattended run: a display is
 // present, CI is not set, and the engine has not switched boxes off (tests do).
@@ -37,6 +46,9 @@ void platformSetMessageBoxes(bool enabled);
 void platformMessageBox(const char *text, const char *caption);
 
 // Music: the four calls the shell makes. Failures leave a silent show; nothing is reported back.
+// With music switched off (offline rendering) init and load do nothing and no audio device is
+// opened; the timing of the show does not change.
+void platformSetMusicEnabled(bool enabled);
 void platformMusicInit(int frequency);
 void platformMusicLoad(const char *path);
 void platformMusicPlay();

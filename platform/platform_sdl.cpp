@@ -13,9 +13,11 @@ static struct {
     bool escapeLatched;   // Escape went down (or quit was asked) since the last query
     bool quitSeen;        // window closed or SIGTERM/SIGINT: reads as Escape held from then on
     bool messageBoxes = true;
+    void (*presentHook)();   // scales the engine's picture into the drawable before a swap
 } host;
 
 static struct {
+    bool disabled;        // offline rendering: no audio device, no music
     bool audioOpen;
     Mix_Music *music;
 } audio;
@@ -31,17 +33,19 @@ static void setContextAttributes(int depthBits) {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
+static bool initVideo() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+    fprintf(stderr, "platform: SDL video init failed: %s\n", SDL_GetError());
+    return false;
+}
+
 // Tries 32 depth bits first, then 24: not every driver offers a 32-bit depth buffer.
-static bool createWindowAndContext(Uint32 flags) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        fprintf(stderr, "platform: SDL video init failed: %s\n", SDL_GetError());
-        return false;
-    }
+static bool createWindowAndContext(Uint32 flags, int x, int y, int width, int height) {
+    if (!initVideo()) return false;
     const int depths[] = {32, 24};
     for (int depth : depths) {
         setContextAttributes(depth);
-        host.window = SDL_CreateWindow("Lightrig", 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT,
-                                       flags | SDL_WINDOW_OPENGL);
+        host.window = SDL_CreateWindow("Lightrig", x, y, width, height, flags | SDL_WINDOW_OPENGL);
         if (!host.window) continue;
         host.context = SDL_GL_CreateContext(host.window);
         if (host.context) {
@@ -55,12 +59,36 @@ static bool createWindowAndContext(Uint32 flags) {
     return false;
 }
 
+// True when the display that holds the window offers the show's mode exactly; otherwise a mode
+// switch would pick some larger mode or fail, and the desktop mode is the better choice.
+static bool displayHasShowMode() {
+    SDL_DisplayMode want = {};
+    want.w = SCREEN_WIDTH;
+    want.h = SCREEN_HEIGHT;
+    SDL_DisplayMode closest;
+    if (!SDL_GetClosestDisplayMode(0, &want, &closest)) return false;
+    return closest.w == SCREEN_WIDTH && closest.h == SCREEN_HEIGHT;
+}
+
 bool platformOpenWindow() {
-    return createWindowAndContext(SDL_WINDOW_FULLSCREEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    if (!initVideo()) return false;
+    const Uint32 fullscreen = displayHasShowMode() ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
+    return createWindowAndContext(fullscreen | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
+                                  0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
 bool platformOpenHiddenWindow() {
-    return createWindowAndContext(SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    return createWindowAndContext(SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+}
+
+bool platformOpenResizableWindow(int width, int height) {
+    return createWindowAndContext(SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
+                                  SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height);
+}
+
+void platformDrawableSize(int *width, int *height) {
+    *width = *height = 0;
+    if (host.window) SDL_GL_GetDrawableSize(host.window, width, height);
 }
 
 void platformCloseWindow() {
@@ -109,8 +137,15 @@ void platformHideCursor() {
 }
 
 void platformSwapBuffers() {
-    if (host.window) SDL_GL_SwapWindow(host.window);
+    if (host.window) {
+        if (host.presentHook) host.presentHook();
+        SDL_GL_SwapWindow(host.window);
+    }
     platformPumpEvents();
+}
+
+void platformSetPresentHook(void (*hook)()) {
+    host.presentHook = hook;
 }
 
 bool platformMessageBoxAllowed() {
@@ -127,7 +162,12 @@ void platformMessageBox(const char *text, const char *caption) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, nullptr);
 }
 
+void platformSetMusicEnabled(bool enabled) {
+    audio.disabled = !enabled;
+}
+
 void platformMusicInit(int frequency) {
+    if (audio.disabled) return;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     Mix_Init(MIX_INIT_MP3);
     audio.audioOpen = Mix_OpenAudio(frequency, MIX_DEFAULT_FORMAT, 2, 2048) == 0;

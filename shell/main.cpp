@@ -1,6 +1,16 @@
-// Program entry.
+// Program entry: the options choose between the show, a window, a capture and pictures.
+#include "shell/capture.h"
+#include "shell/options.h"
 #include "shell/show.h"
 
-int main() {
+int main(int argc, char **argv) {
+    const int status = parseOptions(argc, argv);
+    if (status >= 0) return status;
+    switch (options.mode) {
+    case RUN_WINDOWED: return runShowWindowed(options.windowWidth, options.windowHeight);
+    case RUN_CAPTURE: return runCapture();
+    case RUN_FRAMES: return runFrameCapture();
+    case RUN_SHOW: break;
+    }
     return runShow();
 }

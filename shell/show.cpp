@@ -9,11 +9,13 @@
 #include "shell/gl_loader.h"
 #include "shell/keyboard.h"
 #include "shell/loading.h"
+#include "shell/present.h"
 #include "shell/sync_track.h"
 
 bool startShow() {
     platformHideCursor();
     if (!loadGlEntryPoints()) fatalExit(-1, "glad error!\n");
+    setUpPresentation(false);
     platformFrequency();
     loadAll();
     debugLog("main init done.\n");
@@ -33,7 +35,7 @@ bool startShow() {
     return quitRequested == 0;
 }
 
-bool runFrame() {
+void renderFrame() {
     if (keyState.pressed[KEY_ESCAPE]) {
         debugLog("running time = %f seconds\n", (double)((elapsedMs() - showStartTime) / 1000));
         quitRequested = 1;
@@ -46,6 +48,9 @@ bool runFrame() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     glFlush();
+}
+
+bool finishFrame() {
     platformSwapBuffers();
 
     frameFactor = (float)(frameTime - prevFrameTime) * 0.06f;
@@ -58,20 +63,39 @@ bool runFrame() {
     return quitRequested == 0;
 }
 
+bool runFrame() {
+    renderFrame();
+    return finishFrame();
+}
+
 void endShow() {
     platformMusicFree();
 }
 
-int runShow() {
+static void greet() {
     platformHideCursor();
     platformHideCursor();
     logOut("hello world!\n");
     logOut("entry\n");
-    platformOpenWindow();
+}
+
+static int play() {
     if (startShow()) {
         while (runFrame()) {
         }
     }
     endShow();
     return 0;
+}
+
+int runShow() {
+    greet();
+    platformOpenWindow();
+    return play();
+}
+
+int runShowWindowed(int width, int height) {
+    greet();
+    platformOpenResizableWindow(width, height);
+    return play();
 }

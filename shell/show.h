@@ -1,13 +1,19 @@
 // Start-up, main loop and exit of the show.
 #pragma once
 
-// Opens the window, loads, plays until Escape or the sync track's end. Returns the exit status.
+// Opens the full-screen window, loads, plays until Escape or the sync track's end. Returns the exit
+// status.
 int runShow();
-// Start-up after the window exists: GL entry points, loading, sync track, music. Returns false when
-// the show should end before its first frame.
+// The same in a resizable desktop window of the given size (pixels), the picture scaled into it.
+int runShowWindowed(int width, int height);
+// Start-up after the window exists: GL entry points, presentation, loading, sync track, music.
+// Returns false when the show should end before its first frame.
 bool startShow();
-// One main-loop frame: dispatcher, black frame when quitting, swap and bookkeeping. Returns false
-// after the last frame.
+// One main-loop frame is renderFrame then finishFrame; a capture reads the picture in between.
+// renderFrame: dispatcher, and the black frame when quitting; drawn, not yet presented.
+void renderFrame();
+// Swap and the bookkeeping after it. Returns false after the last frame.
+bool finishFrame();
 bool runFrame();
 // Frees the music; the window and context go with the process.
 void endShow();

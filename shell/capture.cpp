@@ -1,0 +1,327 @@
+// Owns the offline runs: the picture buffer, the pipe to the video encoder and the progress line.
+// Everything here lives for one capture run; the show's own state is the same as in real time.
+#include "shell/capture.h"
+
+#include <errno.h>
+#include <math.h>
+#include <signal.h>     // SIGPIPE: a stopped encoder must not kill the show mid-frame
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/wait.h>   // the encoder's exit status
+#include <unistd.h>     // access, isatty
+
+#include "platform/platform.h"
+#include "shell/clock.h"
+#include "shell/diagnostics.h"
+#include "shell/options.h"
+#include "shell/png_writer.h"
+#include "shell/present.h"
+#include "shell/show.h"
+#include "shell/sync_track.h"
+
+// The driven clock runs at fps x 1000 ticks per second and frame k sits at tick k x 1000, so
+// elapsedMs reads k x 1000 x 1000 / (fps x 1000) = k x 1000 / fps ms; the double division is exact
+// whenever that is a whole number, and truncates like the real clock otherwise.
+constexpr int64_t TICKS_PER_FRAME = 1000;
+constexpr int PICTURE_BYTES = SCREEN_WIDTH * SCREEN_HEIGHT * 3;   // RGB, 8 bits per channel
+constexpr int MAX_COMMAND = 4 * MAX_OPTION_PATH + 1024;           // quoting may grow a name 4 times
+constexpr int PIPE_BUFFER_BYTES = 1 << 20;
+constexpr double PROGRESS_INTERVAL_S = 0.25;                      // terminal redraws at most this often
+constexpr int PROGRESS_BAR_CELLS = 30;
+static const char MUSIC_FILE[] = "music.mp3";
+
+static unsigned char picture[PICTURE_BYTES];   // the frame just rendered, rows from the bottom up
+
+static struct {
+    FILE *pipe;
+    char buffer[PIPE_BUFFER_BYTES];
+} encoder;
+
+// Reset at the start of each run.
+static struct {
+    const char *label;
+    int64_t totalFrames;     // 0 when the length of the run is not known
+    int64_t startCounter;    // wall clock, never the driven one
+    double lastDrawn;        // s of wall time at the latest redraw
+    int lastDecile;          // progress printed in tenths when stderr is not a terminal
+    int64_t lastPrinted;     // framesDone of the latest line
+    bool terminal;
+} progress;
+
+// --- fixed-step clock --------------------------------------------------------------------------
+
+void startCaptureClock(int fps) {
+    driveClock((int64_t)fps * TICKS_PER_FRAME);
+    setDrivenCounter(0);
+}
+
+void setCaptureFrame(int64_t frame) {
+    setDrivenCounter(frame * TICKS_PER_FRAME);
+}
+
+int64_t frameForMoment(int ms, int fps) {
+    // Nearest frame, halves rounded up; integer arithmetic so 0.1 s x 30 fps is frame 3, not 2.
+    return ((int64_t)ms * fps + 500) / 1000;
+}
+
+int syncTableEndMs() {
+    for (int row = 0; row < syncRowCount; row++) {
+        if ((int)syncTable[row][2] != SYNC_EXIT && (int)syncTable[row][5] != SYNC_EXIT) continue;
+        // The row clock passes row r after r rows of SYNC_FRAME_MS / SYNC_ROWS_PER_FRAME ms.
+        return (int)ceil(row * (double)SYNC_FRAME_MS / (double)SYNC_ROWS_PER_FRAME);
+    }
+    return -1;
+}
+
+void momentPictureName(char *name, int capacity, const char *dir, int ms) {
+    char seconds[32];
+    snprintf(seconds, sizeof seconds, "%d.%03d", ms / 1000, ms % 1000);
+    // 12.500 -> 12.5, 3.000 -> 3
+    size_t length = strlen(seconds);
+    while (seconds[length - 1] == '0') seconds[--length] = '\0';
+    if (seconds[length - 1] == '.') seconds[--length] = '\0';
+    snprintf(name, capacity, "%s/frame-%s.png", dir, seconds);
+}
+
+// --- progress line -----------------------------------------------------------------------------
+
+static double wallSeconds() {
+    return (double)(platformCounter() - progress.startCounter) / (double)platformFrequency();
+}
+
+static void startProgress(const char *label, int64_t totalFrames) {
+    progress.label = label;
+    progress.totalFrames = totalFrames;
+    progress.startCounter = platformCounter();
+    progress.lastDrawn = -PROGRESS_INTERVAL_S;
+    progress.lastDecile = -1;
+    progress.lastPrinted = -1;
+    progress.terminal = isatty(fileno(stderr));
+}
+
+static void formatClock(char *text, int capacity, double seconds) {
+    const int whole = (int)seconds;
+    snprintf(text, capacity, "%d:%02d", whole / 60, whole % 60);
+}
+
+// framesDone frames of the run are written; last forces the final state out.
+static void showProgress(int64_t framesDone, int showMs, bool last) {
+    const double wall = wallSeconds();
+    const int64_t total = progress.totalFrames > framesDone ? progress.totalFrames : framesDone;
+    const double fraction = progress.totalFrames > 0 ? (double)framesDone / (double)total : 0.0;
+    if (progress.terminal) {
+        if (!last && wall - progress.lastDrawn < PROGRESS_INTERVAL_S) return;
+    } else {
+        const int decile = (int)(fraction * 10.0);
+        if (!last && (progress.totalFrames == 0 || decile == progress.lastDecile)) return;
+        if (last && framesDone == progress.lastPrinted) return;
+        progress.lastDecile = decile;
+    }
+    progress.lastDrawn = wall;
+    progress.lastPrinted = framesDone;
+
+    char elapsed[16], remaining[16] = "?:??";
+    formatClock(elapsed, sizeof elapsed, wall);
+    if (framesDone > 0 && progress.totalFrames > 0)
+        formatClock(remaining, sizeof remaining, wall * (double)(total - framesDone) / (double)framesDone);
+    char bar[PROGRESS_BAR_CELLS + 1];
+    const int filled = (int)(fraction * PROGRESS_BAR_CELLS);
+    for (int i = 0; i < PROGRESS_BAR_CELLS; i++) bar[i] = i < filled ? '#' : '-';
+    bar[PROGRESS_BAR_CELLS] = '\0';
+
+    const char *start = progress.terminal ? "\r" : "";
+    const char *end = progress.terminal && !last ? "" : "\n";
+    if (progress.totalFrames > 0) {
+        logError("%s%s [%s] %3d%%  frame %lld/%lld  show %d.%ds  elapsed %s  remaining %s   %s", start,
+                 progress.label, bar, (int)(fraction * 100.0), (long long)framesDone, (long long)total,
+                 showMs / 1000, showMs % 1000 / 100, elapsed, remaining, end);
+    } else {
+        logError("%s%s frame %lld  show %d.%ds  elapsed %s   %s", start, progress.label, (long long)framesDone,
+                 showMs / 1000, showMs % 1000 / 100, elapsed, end);
+    }
+}
+
+// --- shared start-up of the offline runs ------------------------------------------------------
+
+// Hidden window of the show's size (the picture is drawn exactly as full screen), no audio device,
+// no message boxes, fixed-step clock, loading. Returns false when the show ends before its first
+// frame.
+static bool startOfflineShow() {
+    platformSetMusicEnabled(false);
+    platformSetMessageBoxes(false);
+    signal(SIGPIPE, SIG_IGN);
+    startCaptureClock(options.fps);
+    if (!platformOpenHiddenWindow())
+        fatalExit(1, "capture: no window to render in (no display? run under xvfb-run)\n");
+    return startShow();
+}
+
+// --- video ------------------------------------------------------------------------------------
+
+// Single quotes for /bin/sh; a quote inside becomes '\''.
+static bool appendQuoted(char *command, int capacity, const char *text) {
+    size_t length = strlen(command);
+    if (length + 2 >= (size_t)capacity) return false;
+    command[length++] = '\'';
+    for (const char *c = text; *c; c++) {
+        const char *piece = *c == '\'' ? "'\\''" : nullptr;
+        const size_t pieceLength = piece ? 4 : 1;
+        if (length + pieceLength + 2 >= (size_t)capacity) return false;
+        if (piece) memcpy(command + length, piece, pieceLength);
+        else command[length] = *c;
+        length += pieceLength;
+    }
+    command[length++] = '\'';
+    command[length] = '\0';
+    return true;
+}
+
+// Raw RGB frames on stdin, H.264 in yuv420p out, music from 0 s (the music starts with the first
+// frame), cut or padded with silence to the length of the video. The encoder runs in its own
+// session so Ctrl-C reaches only the show, which then finishes the file properly.
+static bool openEncoder(const char *path, int fps, bool withMusic) {
+    static char command[MAX_COMMAND];
+    snprintf(command, sizeof command,
+             "exec setsid ffmpeg -hide_banner -nostats -loglevel error -y -fflags +bitexact "
+             "-f rawvideo -pix_fmt rgb24 -video_size %dx%d -framerate %d -i pipe:0 ",
+             SCREEN_WIDTH, SCREEN_HEIGHT, fps);
+    bool fits = true;
+    if (withMusic) {
+        strncat(command, "-i ", sizeof command - strlen(command) - 1);
+        fits = appendQuoted(command, sizeof command, MUSIC_FILE);
+        strncat(command, " -map 0:v:0 -map 1:a:0 -af apad -shortest -c:a aac -b:a 192k -flags:a +bitexact",
+                sizeof command - strlen(command) - 1);
+    }
+    strncat(command, " -c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p -flags:v +bitexact "
+                     "-movflags +faststart ",
+            sizeof command - strlen(command) - 1);
+    fits = fits && appendQuoted(command, sizeof command, path);
+    if (!fits) {
+        logError("capture: the output name is too long\n");
+        return false;
+    }
+    debugLog("capture: %s\n", command);
+    encoder.pipe = popen(command, "w");
+    if (!encoder.pipe) {
+        logError("capture: can't start ffmpeg: %s\n", strerror(errno));
+        return false;
+    }
+    setvbuf(encoder.pipe, encoder.buffer, _IOFBF, sizeof encoder.buffer);
+    return true;
+}
+
+// GL rows run from the bottom up, video rows from the top down.
+static bool writeVideoFrame() {
+    const int rowBytes = SCREEN_WIDTH * 3;
+    for (int y = SCREEN_HEIGHT - 1; y >= 0; y--)
+        if (fwrite(picture + (size_t)y * rowBytes, 1, rowBytes, encoder.pipe) != (size_t)rowBytes) return false;
+    return true;
+}
+
+// Returns true when the encoder finished the file.
+static bool closeEncoder() {
+    const int status = pclose(encoder.pipe);
+    encoder.pipe = nullptr;
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+int runCapture() {
+    // Fail before loading, not after it, when the file cannot be written; ffmpeg replaces it.
+    FILE *probe = fopen(options.output, "wb");
+    if (!probe) {
+        logError("capture: can't create %s: %s\n", options.output, strerror(errno));
+        return 1;
+    }
+    fclose(probe);
+    if (!startOfflineShow()) {
+        logError("capture: the show ended before its first frame; nothing written\n");
+        return 1;
+    }
+    const bool withMusic = access(MUSIC_FILE, R_OK) == 0;
+    if (!withMusic) logError("capture: no %s here, the video will be silent\n", MUSIC_FILE);
+    if (!openEncoder(options.output, options.fps, withMusic)) return 1;
+
+    // Frames the run will have: up to the duration asked for, or to the quitting frame after the
+    // sync table's exit row (an estimate, for the progress line only).
+    int64_t frameLimit = -1;
+    if (options.durationMs >= 0) frameLimit = ((int64_t)options.durationMs * options.fps + 999) / 1000;
+    int64_t expected = frameLimit > 0 ? frameLimit : 0;
+    const int endMs = syncTableEndMs();
+    if (endMs >= 0) {
+        const int64_t showFrames = ((int64_t)endMs * options.fps + 999) / 1000 + 2;
+        if (expected == 0 || showFrames < expected) expected = showFrames;
+    }
+    startProgress("capture", expected);
+
+    bool pipeOk = true;
+    int64_t frame = 0;
+    while (frameLimit != 0) {
+        setCaptureFrame(frame);
+        renderFrame();
+        readShowPicture(picture);
+        pipeOk = writeVideoFrame();
+        if (!pipeOk) break;
+        const bool more = finishFrame();
+        frame++;
+        showProgress(frame, elapsedMs() - showStartTime, false);
+        if (!more || frame == frameLimit) break;
+    }
+    showProgress(frame, elapsedMs() - showStartTime, true);
+    endShow();
+    const bool finished = closeEncoder();
+    if (!pipeOk || !finished) {
+        logError("capture: ffmpeg did not finish %s (is ffmpeg installed? see its message above)\n",
+                 options.output);
+        return 1;
+    }
+    logOut("capture: %lld frames at %d fps (%.3f s) written to %s\n", (long long)frame, options.fps,
+           (double)frame / options.fps, options.output);
+    return 0;
+}
+
+// --- pictures -----------------------------------------------------------------------------------
+
+static bool makeDirectory(const char *path) {
+    struct stat info;
+    if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    if (mkdir(path, 0755) == 0) return true;
+    logError("frames: can't create the directory %s: %s\n", path, strerror(errno));
+    return false;
+}
+
+int runFrameCapture() {
+    if (!makeDirectory(options.output)) return 1;
+    const bool started = startOfflineShow();
+    const int64_t lastFrame = frameForMoment(options.momentMs[options.momentCount - 1], options.fps);
+    startProgress("frames", lastFrame + 1);
+
+    int next = 0;   // first moment not yet written
+    int64_t frame = 0;
+    bool more = started;
+    while (more && next < options.momentCount) {
+        setCaptureFrame(frame);
+        renderFrame();
+        if (frameForMoment(options.momentMs[next], options.fps) == frame) readShowPicture(picture);
+        // Moments closer together than a frame share it.
+        while (next < options.momentCount && frameForMoment(options.momentMs[next], options.fps) == frame) {
+            char name[MAX_OPTION_PATH + 64];
+            momentPictureName(name, sizeof name, options.output, options.momentMs[next]);
+            if (!writePng(name, picture, SCREEN_WIDTH, SCREEN_HEIGHT)) return 1;
+            next++;
+        }
+        more = finishFrame();
+        frame++;
+        showProgress(frame, elapsedMs() - showStartTime, false);
+    }
+    showProgress(frame, elapsedMs() - showStartTime, true);
+    endShow();
+    if (next < options.momentCount) {
+        logError("frames: the show ended after %.3f s, before the moment %.3f s; %d picture(s) not written\n",
+                 (double)(elapsedMs() - showStartTime) / 1000.0, options.momentMs[next] / 1000.0,
+                 options.momentCount - next);
+        return 1;
+    }
+    logOut("frames: %d picture(s) written to %s\n", options.momentCount, options.output);
+    return 0;
+}

@@ -1,0 +1,133 @@
+// The capture's fixed-step clock: frame k at exactly k x 1000 / fps ms of real time, whatever the
+// sync track does to demo time, so rows and events land on the frames of a real-time run.
+#include <gtest/gtest.h>
+
+#include "shell/capture.h"
+#include "shell/clock.h"
+#include "shell/dispatcher.h"
+#include "shell/keyboard.h"
+#include "shell/sync_track.h"
+#include "tests/test_support.h"
+
+constexpr int SCORE_SECONDS = 13 * 60;   // longer than the 2048 rows of the score
+
+TEST(CaptureClock, FrameKIsAtKTimes1000OverFpsForTheWholeScore) {
+    for (int fps : {1, 24, 25, 30, 50, 60, 144, 1000}) {
+        startCaptureClock(fps);
+        resetClocks();   // loading takes its clock base from the standing counter
+        EXPECT_EQ(0, elapsedMs());
+        for (int64_t k = 0; k <= (int64_t)SCORE_SECONDS * fps; k++) {
+            setCaptureFrame(k);
+            const int expected = (int)(k * 1000 / fps);
+            if (elapsedMs() != expected) {
+                ADD_FAILURE() << fps << " fps, frame " << k << ": " << elapsedMs() << " ms, not " << expected;
+                break;
+            }
+        }
+    }
+}
+
+TEST(CaptureClock, MomentsMapToTheNearestFrame) {
+    EXPECT_EQ(0, frameForMoment(0, 30));
+    EXPECT_EQ(3, frameForMoment(100, 30));      // 0.1 s x 30 must not become 2.999
+    EXPECT_EQ(30, frameForMoment(1000, 30));
+    EXPECT_EQ(1, frameForMoment(9, 60));        // 9 ms is nearer 16.67 than 0
+    EXPECT_EQ(0, frameForMoment(8, 60));
+    EXPECT_EQ(1, frameForMoment(10, 50));       // half a frame rounds up
+    EXPECT_EQ(43200, frameForMoment(12 * 60 * 1000, 60));
+}
+
+TEST(CaptureClock, PictureNamesCarryTheMoment) {
+    char name[64];
+    momentPictureName(name, sizeof name, "shots", 12500);
+    EXPECT_STREQ("shots/frame-12.5.png", name);
+    momentPictureName(name, sizeof name, "shots", 3000);
+    EXPECT_STREQ("shots/frame-3.png", name);
+    momentPictureName(name, sizeof name, "shots", 250);
+    EXPECT_STREQ("shots/frame-0.25.png", name);
+    momentPictureName(name, sizeof name, "shots", 7);
+    EXPECT_STREQ("shots/frame-0.007.png", name);
+}
+
+// Plays frames 0..count-1 through the dispatcher's clock and sync steps (no GL before initDone) and
+// records elapsedMs, frameTime and the frames in which the sync track pressed Return and Escape.
+struct FixedStepRun {
+    int elapsed[64];
+    int frameTime[64];
+    int returnFrame = -1;
+    int escapeFrame = -1;
+};
+
+static FixedStepRun playFixedSteps(int fps, int count) {
+    FixedStepRun run;
+    startCaptureClock(fps);
+    resetClocks();
+    resetKeyboard();
+    resetDispatcher();
+    resetSyncPlayer();
+    initDone = false;
+    frameTime = demoTime();
+    loadSyncTrack();
+    resetSyncFraction();
+    showStartTime = elapsedMs();
+    for (int k = 0; k < count; k++) {
+        setCaptureFrame(k);
+        dispatchFrame();
+        run.elapsed[k] = elapsedMs();
+        run.frameTime[k] = frameTime;
+        if (keyState.pressed[KEY_RETURN] && run.returnFrame < 0) run.returnFrame = k;
+        if (keyState.injected[KEY_ESCAPE] && run.escapeFrame < 0) run.escapeFrame = k;
+        clearInjectedKeys();
+    }
+    return run;
+}
+
+// First frame of an fps run whose real time has reached row r of the score.
+static int firstFrameOfRow(int row, int fps) {
+    int k = 0;
+    while ((double)(k * 1000 / fps) < row * (double)SYNC_FRAME_MS / (double)SYNC_ROWS_PER_FRAME) k++;
+    return k;
+}
+
+TEST(CaptureClock, SyncTrackDivisorAndJumpsChangeDemoTimeButNotTheFrameGrid) {
+    enterScratchDir();
+    // Row 1 halves demo time, row 2 jumps it 500 ms ahead and asks for the next part, row 3 restores
+    // the speed, row 4 ends the show.
+    writeDataText("sync1.csv",
+                  "divisor,jump,a,va,aa,b,vb\n"
+                  "0,0,0,0,0,0,0\n"
+                  "2,0,0,0,0,0,0\n"
+                  "0,500,14,0,0,0,0\n"
+                  "1,0,0,0,0,0,0\n"
+                  "0,0,255,0,0,0,0\n");
+    const int fps = 30;
+    const int frames = 50;
+    const FixedStepRun run = playFixedSteps(fps, frames);
+
+    for (int k = 0; k < frames; k++) EXPECT_EQ(k * 1000 / fps, run.elapsed[k]) << "frame " << k;
+
+    const int halfFrom = firstFrameOfRow(1, fps), jumpAt = firstFrameOfRow(2, fps);
+    const int fullFrom = firstFrameOfRow(3, fps);
+    EXPECT_EQ(jumpAt, run.returnFrame);
+    EXPECT_EQ(firstFrameOfRow(4, fps), run.escapeFrame);
+    for (int k = 1; k < frames; k++) {
+        const int real = run.elapsed[k] - run.elapsed[k - 1];
+        const int demo = run.frameTime[k] - run.frameTime[k - 1];
+        SCOPED_TRACE(testing::Message() << "frame " << k);
+        // frameTime is sampled before the track plays, so a row's change shows in the next frame;
+        // the divisor rows' sub-tick compensation shifts that frame by a millisecond or two.
+        if (k <= halfFrom) {
+            EXPECT_EQ(real, demo);
+        } else if (k == jumpAt + 1) {
+            EXPECT_NEAR(500 + real / 2.0, demo, 2.0);
+        } else if (k <= fullFrom) {
+            EXPECT_NEAR(real / 2.0, demo, k == halfFrom + 1 ? 2.0 : 1.0);
+        } else if (k > fullFrom + 1) {
+            EXPECT_EQ(real, demo);
+        }
+    }
+
+    // The same score at the same rate gives the same times, frame for frame.
+    const FixedStepRun again = playFixedSteps(fps, frames);
+    for (int k = 0; k < frames; k++) EXPECT_EQ(run.frameTime[k], again.frameTime[k]) << "frame " << k;
+}

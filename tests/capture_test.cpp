@@ -1,0 +1,124 @@
+// The executable's offline modes end to end: pictures of moments and a short video, with a scratch
+// score that ends after a couple of seconds. llvmpipe is slow, so the runs use a low frame rate.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+
+#include "tests/test_support.h"
+
+// The show ends at row 5 (1.78 s): at 10 fps, row 5 is passed in frame 18 and frame 19 is the black
+// quitting frame, so the video has 20 frames, 2 s.
+static const char SHORT_SCORE[] =
+    "divisor,jump,a,va,aa,b,vb\n"
+    "0,0,0,0,0,0,0\n"
+    "0,0,0,0,0,0,0\n"
+    "0,0,14,0,0,0,0\n"
+    "0,0,0,0,0,0,0\n"
+    "0,0,0,0,0,0,0\n"
+    "0,0,255,0,0,0,0\n";
+constexpr int SHORT_SCORE_FRAMES_AT_10_FPS = 20;
+
+// Runs a shell command in the working directory; its standard output (and error, when asked) goes
+// to output. Returns the exit status, -1 when it did not exit normally.
+static int run(const char *command, char *output, size_t capacity) {
+    FILE *pipe = popen(command, "r");
+    if (!pipe) return -1;
+    const size_t n = fread(output, 1, capacity - 1, pipe);
+    output[n] = '\0';
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+static int runShow(const char *arguments, char *output, size_t capacity) {
+    char command[1024];
+    snprintf(command, sizeof command, "'%s' %s 2>&1", LIGHTRIG_EXE, arguments);
+    return run(command, output, capacity);
+}
+
+static bool haveDisplayAndFfmpeg() {
+    char out[256];
+    return getenv("DISPLAY") && run("command -v ffmpeg ffprobe", out, sizeof out) == 0;
+}
+
+static long readFile(const char *path, char *buffer, long capacity) {
+    return readWholeFile(path, buffer, capacity);
+}
+
+// A stream's value from ffprobe: entry is e.g. "stream=nb_read_frames" with a stream selector.
+static double probe(const char *file, const char *streams, const char *entry) {
+    char command[512], out[256];
+    snprintf(command, sizeof command,
+             "ffprobe -v error -count_frames -select_streams %s -show_entries %s -of default=nw=1:nk=1 '%s'",
+             streams, entry, file);
+    if (run(command, out, sizeof out) != 0) return -1.0;
+    return atof(out);
+}
+
+static char pictureA[4 << 20], pictureB[4 << 20];
+
+TEST(Capture, FramesOfTheSameMomentAreIdenticalPngs) {
+    if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no display";
+    enterScratchDir();
+    writeDataText("sync1.csv", SHORT_SCORE);
+    char out[16384];
+    ASSERT_EQ(0, runShow("--frames first --at 0.5,1.25 --fps 8", out, sizeof out)) << out;
+    ASSERT_EQ(0, runShow("--frames second --at 1.25 --fps 8", out, sizeof out)) << out;
+
+    const long size = readFile("first/frame-1.25.png", pictureA, sizeof pictureA);
+    ASSERT_GT(size, 24);
+    EXPECT_EQ(0, memcmp(pictureA, "\x89PNG", 4));
+    // IHDR: width and height, big-endian, at bytes 16 and 20.
+    const unsigned char *ihdr = (const unsigned char *)pictureA + 16;
+    EXPECT_EQ(1920, ihdr[0] << 24 | ihdr[1] << 16 | ihdr[2] << 8 | ihdr[3]);
+    EXPECT_EQ(1080, ihdr[4] << 24 | ihdr[5] << 16 | ihdr[6] << 8 | ihdr[7]);
+    EXPECT_GT(readFile("first/frame-0.5.png", pictureB, sizeof pictureB), 24);
+    ASSERT_EQ(size, readFile("second/frame-1.25.png", pictureB, sizeof pictureB));
+    EXPECT_EQ(0, memcmp(pictureA, pictureB, size));
+}
+
+TEST(Capture, MomentAfterTheEndOfTheShowFails) {
+    if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no display";
+    enterScratchDir();
+    writeDataText("sync1.csv", SHORT_SCORE);
+    char out[16384];
+    EXPECT_EQ(1, runShow("--frames late --at 0.25,30 --fps 8", out, sizeof out)) << out;
+    EXPECT_NE(nullptr, strstr(out, "before the moment 30.000 s")) << out;
+    EXPECT_GT(readFile("late/frame-0.25.png", pictureA, sizeof pictureA), 24) << "earlier moments are written";
+}
+
+TEST(Capture, ShortShowGivesAPlayableVideoWithMusicOfTheSameLength) {
+    if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no display";
+    enterScratchDir();
+    writeDataText("sync1.csv", SHORT_SCORE);
+    char out[16384];
+    // Ten seconds of music: the video is cut to the show's length.
+    ASSERT_EQ(0, run("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=10 -ac 2 music.mp3 2>&1", out,
+                     sizeof out))
+        << out;
+    ASSERT_EQ(0, runShow("--capture 'show one.mp4' --fps 10", out, sizeof out)) << out;
+    EXPECT_NE(nullptr, strstr(out, "capture [")) << "progress line";
+
+    EXPECT_EQ(SHORT_SCORE_FRAMES_AT_10_FPS, (int)probe("show one.mp4", "v:0", "stream=nb_read_frames"));
+    EXPECT_EQ(1920, (int)probe("show one.mp4", "v:0", "stream=width"));
+    EXPECT_EQ(1080, (int)probe("show one.mp4", "v:0", "stream=height"));
+    const double video = probe("show one.mp4", "v:0", "stream=duration");
+    const double audio = probe("show one.mp4", "a:0", "stream=duration");
+    EXPECT_NEAR(SHORT_SCORE_FRAMES_AT_10_FPS / 10.0, video, 1e-3);
+    EXPECT_NEAR(video, audio, 0.03) << "audio and video lengths differ by more than one audio frame";
+    char codecs[256];
+    run("ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 'show one.mp4'", codecs, sizeof codecs);
+    EXPECT_NE(nullptr, strstr(codecs, "h264,yuv420p")) << codecs;
+    EXPECT_NE(nullptr, strstr(codecs, "aac")) << codecs;
+
+    // --duration cuts a capture short, and a second capture decodes to the same frames.
+    ASSERT_EQ(0, runShow("--capture half.mp4 --fps 10 --duration 0.5", out, sizeof out)) << out;
+    EXPECT_EQ(5, (int)probe("half.mp4", "v:0", "stream=nb_read_frames"));
+    char one[4096], two[4096];
+    run("ffmpeg -v error -i 'show one.mp4' -map 0:v -frames:v 5 -f framemd5 - | grep -v '^#'", one, sizeof one);
+    run("ffmpeg -v error -i half.mp4 -map 0:v -f framemd5 - | grep -v '^#'", two, sizeof two);
+    EXPECT_GT(strlen(one), 100u);
+    EXPECT_STREQ(one, two);
+}

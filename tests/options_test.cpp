@@ -1,0 +1,122 @@
+// The command line: what each mode receives, and usage with status 2 for everything else.
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <initializer_list>
+#include <sys/wait.h>
+
+#include "shell/options.h"
+#include "tests/test_support.h"
+
+// Parses a NULL-terminated argument list after the program name.
+static int parse(const char *const *args) {
+    const char *argv[32] = {"lightrig"};
+    int argc = 1;
+    while (args[argc - 1]) {
+        argv[argc] = args[argc - 1];
+        argc++;
+    }
+    return parseOptions(argc, argv);
+}
+
+static int parse(std::initializer_list<const char *> list) {
+    const char *args[32] = {};
+    int n = 0;
+    for (const char *arg : list) args[n++] = arg;
+    return parse(args);
+}
+
+TEST(Options, NoArgumentsPlayTheShow) {
+    const char *const none[] = {nullptr};
+    EXPECT_EQ(-1, parse(none));
+    EXPECT_EQ(RUN_SHOW, options.mode);
+}
+
+TEST(Options, Capture) {
+    ASSERT_EQ(-1, parse({"--capture", "out dir/show.mp4", "--fps", "30", "--duration", "2.5"}));
+    EXPECT_EQ(RUN_CAPTURE, options.mode);
+    EXPECT_STREQ("out dir/show.mp4", options.output);
+    EXPECT_EQ(30, options.fps);
+    EXPECT_EQ(2500, options.durationMs);
+    // Defaults come back on the next parse.
+    ASSERT_EQ(-1, parse({"--capture", "a.mp4"}));
+    EXPECT_EQ(DEFAULT_CAPTURE_FPS, options.fps);
+    EXPECT_EQ(-1, options.durationMs);
+}
+
+TEST(Options, FramesMomentsAreSortedMillisecondsWithoutDuplicates) {
+    ASSERT_EQ(-1, parse({"--frames", "shots", "--at", "12.5,0.5,0.5004", "--at", "3", "--fps", "24"}));
+    EXPECT_EQ(RUN_FRAMES, options.mode);
+    EXPECT_STREQ("shots", options.output);
+    EXPECT_EQ(24, options.fps);
+    ASSERT_EQ(3, options.momentCount);
+    EXPECT_EQ(500, options.momentMs[0]);
+    EXPECT_EQ(3000, options.momentMs[1]);
+    EXPECT_EQ(12500, options.momentMs[2]);
+}
+
+TEST(Options, Windowed) {
+    ASSERT_EQ(-1, parse({"--windowed"}));
+    EXPECT_EQ(RUN_WINDOWED, options.mode);
+    EXPECT_EQ(DEFAULT_WINDOW_WIDTH, options.windowWidth);
+    EXPECT_EQ(DEFAULT_WINDOW_HEIGHT, options.windowHeight);
+    ASSERT_EQ(-1, parse({"--windowed", "--size", "1024x768"}));
+    EXPECT_EQ(1024, options.windowWidth);
+    EXPECT_EQ(768, options.windowHeight);
+}
+
+TEST(Options, HelpListsTheOptionsAndSucceeds) {
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, parse({"--help"}));
+    const std::string out = testing::internal::GetCapturedStdout();
+    for (const char *option : {"--capture", "--frames", "--at", "--fps", "--windowed", "--size"})
+        EXPECT_NE(std::string::npos, out.find(option)) << option;
+}
+
+TEST(Options, BadArgumentsPrintUsageAndGiveStatusTwo) {
+    const char *const bad[][8] = {
+        {"--bogus"},
+        {"stray"},
+        {"--capture"},
+        {"--capture", "a.mp4", "--windowed"},
+        {"--capture", "a.mp4", "--frames", "d", "--at", "1"},
+        {"--capture", "a.mp4", "--fps", "0"},
+        {"--capture", "a.mp4", "--fps", "fast"},
+        {"--capture", "a.mp4", "--duration", "-1"},
+        {"--fps", "30"},
+        {"--frames", "d"},
+        {"--at", "1"},
+        {"--frames", "d", "--at", "-1"},
+        {"--frames", "d", "--at", "soon"},
+        {"--frames", "d", "--at", "1", "--duration", "5"},
+        {"--windowed", "--size", "800"},
+        {"--windowed", "--size", "0x600"},
+        {"--windowed", "--size", "800x600px"},
+        {"--size", "800x600"},
+    };
+    for (const auto &args : bad) {
+        SCOPED_TRACE(args[0]);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(2, parse(args));
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(std::string::npos, err.find("Usage: lightrig")) << err;
+    }
+}
+
+// The executable itself, before any window: no display is needed.
+TEST(Options, ExecutableExitsWithStatusTwoOnBadArguments) {
+    char command[1024];
+    snprintf(command, sizeof command, "'%s' --no-such-option 2>&1", LIGHTRIG_EXE);
+    FILE *pipe = popen(command, "r");
+    ASSERT_NE(nullptr, pipe);
+    char output[8192];
+    const size_t n = fread(output, 1, sizeof output - 1, pipe);
+    output[n] = '\0';
+    const int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(2, WEXITSTATUS(status));
+    EXPECT_NE(nullptr, strstr(output, "Usage: lightrig")) << output;
+}
