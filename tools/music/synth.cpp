@@ -433,10 +433,11 @@ void renderBoom(const Note &n, Noise &rng, Out out)
     }
 }
 
-// A crash played backwards so that it swells into the note's time and stops there.
+// A crash played backwards: it swells over the four rows before the note's time and stops half a row
+// short of it, leaving a breath before the hit.
 void renderReverseCrash(const Note &n, Out out)
 {
-    int64_t end = startSample(n), len = samples(ROW_MS * 4.0 / 1000.0);
+    int64_t end = startSample(n) - samples(ROW_MS * 0.5 / 1000.0), len = samples(ROW_MS * 3.5 / 1000.0);
     Noise nl(0x3141u + (uint32_t)end), nr(0x2718u + (uint32_t)end);
     Svf hl, hr;
     hl.set(2500.0f, 0.7f);
