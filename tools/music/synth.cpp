@@ -118,15 +118,15 @@ int64_t samples(double seconds) { return (int64_t)std::llround(seconds * SAMPLE_
 
 void renderKick(const Note &n, Noise &rng, Out out)
 {
-    int64_t s0 = startSample(n), len = samples(0.6);
+    int64_t s0 = startSample(n), len = samples(0.45);
     double phase = 0;
     for (int64_t i = 0; i < len; i++) {
         float t = (float)i / SR;
-        float f = 44.0f + 130.0f * std::exp(-t / 0.028f) + 40.0f * std::exp(-t / 0.004f);
+        float f = 52.0f + 130.0f * std::exp(-t / 0.025f) + 40.0f * std::exp(-t / 0.004f);
         phase += f / SR;
-        float body = (float)std::sin(TWO_PI * phase) * std::exp(-t / 0.30f) * std::min(1.0f, t / 0.0008f);
+        float body = (float)std::sin(TWO_PI * phase) * std::exp(-t / 0.19f) * std::min(1.0f, t / 0.0008f);
         float click = rng.white() * std::exp(-t / 0.0018f) * 0.35f;
-        float v = std::tanh(1.8f * (body + click)) * 0.62f * n.velocity * edge(i, len);
+        float v = std::tanh(1.8f * (body + click)) * 0.55f * n.velocity * edge(i, len);
         out.add(s0 + i, v, v);
     }
 }
@@ -145,7 +145,7 @@ void renderSnare(const Note &n, Noise &rng, Out out)
         float w = rng.white(), hi, band;
         hp.run(w, nullptr, &hi);
         bp.run(w, &band);
-        float noise = (hi * 0.7f + band * 0.8f) * std::exp(-t / 0.12f);
+        float noise = (hi * 0.4f + band * 0.9f) * std::exp(-t / 0.1f);
         float v = std::tanh(1.3f * (0.55f * tone + noise)) * 1.0f * n.velocity * std::min(1.0f, t / 0.0005f) * edge(i, len);
         out.add(s0 + i, v, v);
     }
@@ -160,28 +160,41 @@ void renderHat(const Note &n, Noise &rng, Out out, bool open)
     for (int64_t i = 0; i < len; i++) {
         float t = (float)i / SR, hi;
         hp.run(rng.white(), nullptr, &hi);
-        float v = hi * std::exp(-t / decay) * (open ? 0.35f : 0.5f) * n.velocity * edge(i, len);
+        float v = hi * std::exp(-t / decay) * (open ? 0.3f : 0.4f) * n.velocity * edge(i, len);
         out.add(s0 + i, v * 0.75f, v);
     }
 }
 
 // Metallic partials (square waves at inharmonic ratios) shared by ride and crash.
-float metal(double t)
-{
-    static const double FREQS[6] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
-    float sum = 0;
-    for (double f : FREQS) sum += std::fmod(t * f * 2.1, 1.0) < 0.5 ? 1.0f : -1.0f;
-    return sum / 6.0f;
-}
+struct Metal {
+    double phase[6] = {};
+    double step[6];
+    explicit Metal(double scale)
+    {
+        static const double FREQS[6] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
+        for (int k = 0; k < 6; k++) step[k] = FREQS[k] * 2.1 * scale / SR;
+    }
+    float next()
+    {
+        float sum = 0;
+        for (int k = 0; k < 6; k++) {
+            sum += phase[k] < 0.5 ? 1.0f : -1.0f;
+            phase[k] += step[k];
+            if (phase[k] >= 1.0) phase[k] -= 1.0;
+        }
+        return sum / 6.0f;
+    }
+};
 
 void renderRide(const Note &n, Noise &rng, Out out)
 {
     int64_t s0 = startSample(n), len = samples(1.2);
     Svf hp;
     hp.set(6000.0f, 0.9f);
+    Metal metal(1.0);
     for (int64_t i = 0; i < len; i++) {
         float t = (float)i / SR, hi;
-        hp.run(metal(t) * 0.7f + rng.white() * 0.3f, nullptr, &hi);
+        hp.run(metal.next() * 0.7f + rng.white() * 0.3f, nullptr, &hi);
         float v = hi * (0.25f * std::exp(-t / 0.45f) + 0.5f * std::exp(-t / 0.02f)) * 0.35f * n.velocity * edge(i, len);
         out.add(s0 + i, v, v * 0.7f);
     }
@@ -209,12 +222,13 @@ void renderCrash(const Note &n, Out out)
     Svf hl, hr;
     hl.set(3200.0f, 0.7f);
     hr.set(3400.0f, 0.7f);
+    Metal metal(1.07);
     for (int64_t i = 0; i < len; i++) {
         float t = (float)i / SR, l, r;
-        float m = metal(t * 1.07) * 0.35f;
+        float m = metal.next() * 0.35f;
         hl.run(nl.white() + m, nullptr, &l);
         hr.run(nr.white() + m, nullptr, &r);
-        float env = std::exp(-t / 0.85f) * std::min(1.0f, t / 0.0015f) * 0.3f * n.velocity * edge(i, len);
+        float env = std::exp(-t / 0.85f) * std::min(1.0f, t / 0.0015f) * 0.24f * n.velocity * edge(i, len);
         out.add(s0 + i, l * env, r * env);
     }
 }
@@ -229,7 +243,7 @@ void renderSub(const Note &n, Out out)
         float t = (float)i / SR;
         float env = std::min(1.0f, t / 0.006f) * (i < held ? 1.0f : 1.0f - (float)(i - held) / rel);
         phase += f / SR;
-        float v = ((float)std::sin(TWO_PI * phase) + 0.12f * (float)std::sin(2.0 * TWO_PI * phase)) * env * 0.36f *
+        float v = ((float)std::sin(TWO_PI * phase) + 0.12f * (float)std::sin(2.0 * TWO_PI * phase)) * env * 0.2f *
                   n.velocity;
         out.add(s0 + i, v, v);
     }
@@ -241,7 +255,11 @@ void renderReese(const Note &n, Out out)
     double f = midiHz(n.pitch);
     static const float DETUNE[4] = {-0.09f, 0.07f, -0.06f, 0.10f};  // semitones: two saws per side
     Saw saws[4];
-    for (int k = 0; k < 4; k++) saws[k].phase = 0.25 * k;
+    double dts[4];
+    for (int k = 0; k < 4; k++) {
+        saws[k].phase = 0.25 * k;
+        dts[k] = f * std::pow(2.0, DETUNE[k] / 12.0) / SR;
+    }
     Svf fl, fr;
     float hpL = 0, hpR = 0, prevL = 0, prevR = 0;  // one-pole high-pass leaves the lowest octave to the sub
     float c0 = n.cutoff0 > 0 ? n.cutoff0 : 900.0f, c1 = n.cutoff1 > 0 ? n.cutoff1 : c0;
@@ -255,15 +273,12 @@ void renderReese(const Note &n, Out out)
             fr.set(cut * 1.05f, 1.4f);
         }
         float l = 0, r = 0;
-        for (int k = 0; k < 4; k++) {
-            double dt = f * std::pow(2.0, DETUNE[k] / 12.0) / SR;
-            (k < 2 ? l : r) += saws[k].step(dt);
-        }
+        for (int k = 0; k < 4; k++) (k < 2 ? l : r) += saws[k].step(dts[k]);
         l = std::tanh(2.2f * fl.run(l * 0.5f));
         r = std::tanh(2.2f * fr.run(r * 0.5f));
         float yl = 0.985f * (hpL + l - prevL), yr = 0.985f * (hpR + r - prevR);
         hpL = yl; hpR = yr; prevL = l; prevR = r;
-        float env = std::min(1.0f, t / 0.004f) * (i < held ? 1.0f : 1.0f - (float)(i - held) / rel) * 0.22f * n.velocity;
+        float env = std::min(1.0f, t / 0.004f) * (i < held ? 1.0f : 1.0f - (float)(i - held) / rel) * 0.28f * n.velocity;
         out.add(s0 + i, yl * env, yr * env);
     }
 }
@@ -301,7 +316,7 @@ void renderPad(const Note &n, Noise &rng, Out out)
         }
         float l = saws[0].step(dts[0]) + saws[1].step(dts[1]) + saws[2].step(dts[2]);
         float r = saws[3].step(dts[3]) + saws[4].step(dts[4]) + saws[5].step(dts[5]);
-        float g = env * 0.05f * n.velocity;
+        float g = env * 0.063f * n.velocity;
         out.add(s0 + i, fl.run(l) * g, fr.run(r) * g);
     }
 }
@@ -320,7 +335,7 @@ void renderPluck(const Note &n, Out out, int index)
         if (i % 16 == 0) lp.set(250.0f + top * std::exp(-t / 0.07f), 1.1f);
         float osc = a.step(f / SR) * 0.6f + b.step(f * 1.004 / SR) * 0.4f;
         float env = std::exp(-t / 0.22f) * std::min(1.0f, t / 0.002f) * std::min(1.0f, (float)(len - i) / 200.0f);
-        float v = lp.run(osc) * env * 0.13f * n.velocity;
+        float v = lp.run(osc) * env * 0.16f * n.velocity;
         out.add(s0 + i, v * pan, v * (1.7f - pan));
     }
 }
@@ -355,7 +370,7 @@ void renderLead(const Note &n, Out out, LeadState &st)
         } else {
             env = lastEnv * (1.0f - (float)(i - held) / rel);
         }
-        float v = lp.run(osc) * env * 0.13f * n.velocity;
+        float v = lp.run(osc) * env * 0.155f * n.velocity;
         out.add(s0 + i, v, v);
     }
 }
@@ -426,7 +441,7 @@ void renderBoom(const Note &n, Noise &rng, Out out)
     double phase = 0;
     for (int64_t i = 0; i < len; i++) {
         float t = (float)i / SR;
-        phase += (29.0f + 55.0f * std::exp(-t / 0.22f)) / SR;
+        phase += (38.0f + 55.0f * std::exp(-t / 0.22f)) / SR;
         float v = (float)std::sin(TWO_PI * phase) * std::exp(-t / 0.8f) + lp.run(rng.white()) * 1.6f * std::exp(-t / 0.15f);
         v = std::tanh(1.5f * v * std::min(1.0f, t / 0.001f)) * 0.7f * n.velocity * edge(i, len);
         out.add(s0 + i, v, v);
