@@ -515,12 +515,14 @@ void addEventAccents(const Score &s, std::vector<Hit> &hits)
         case CODE_GRADE: hits.push_back({e.row, INS_CRASH, 1.0f}); hits.push_back({e.row, INS_SHIMMER, 1.0f});
                          hits.push_back({e.row, INS_BOOM, 1.0f}); break;
         case CODE_VANISH: hits.push_back({e.row, INS_ZAP, 1.0f}); break;
-        case CODE_PUSH: hits.push_back({e.row, INS_BOOM, 0.8f}); hits.push_back({e.row, INS_WHOOSH, 1.0f}); break;
+        case CODE_PUSH: hits.push_back({e.row, INS_BOOM, 0.8f}); hits.push_back({e.row, INS_WHOOSH, 1.0f});
+                        hits.push_back({e.row, INS_CRASH, 0.6f}); break;
         case CODE_SHAKE: hits.push_back({e.row, INS_RUMBLE, 1.0f}); hits.push_back({e.row, INS_CRASH, 0.9f}); break;
         case CODE_FADE: hits.push_back({e.row, INS_BOOM, 1.0f}); hits.push_back({e.row, INS_CRASH, 1.0f}); break;
         case CODE_OUTRO: hits.push_back({e.row, INS_CRASH, 0.8f}); hits.push_back({e.row, INS_BOOM, 0.7f}); break;
         case CODE_NEXT: hits.push_back({e.row, INS_CRASH, 1.0f}); hits.push_back({e.row, INS_BOOM, 0.9f}); break;
-        case CODE_END: hits.push_back({e.row, INS_BELL, 1.0f}); hits.push_back({e.row, INS_BOOM, 0.6f}); break;
+        case CODE_END: hits.push_back({e.row, INS_BELL, 1.0f}); hits.push_back({e.row, INS_BOOM, 0.8f});
+                       hits.push_back({e.row, INS_CRASH, 0.5f}); break;
         case CODE_CAMERA_OFF: break;
         default:  // camera cue
             hits.push_back({e.row, INS_CRASH, 0.8f});

@@ -235,14 +235,16 @@ void renderCrash(const Note &n, Out out)
 
 // ---- bass -----------------------------------------------------------------------------------------------
 
+// Bass oscillators take their phase from the absolute sample position, so a note that follows another of
+// the same pitch continues its waveform and the 10 ms release and attack cross-fade without a dip.
 void renderSub(const Note &n, Out out)
 {
-    int64_t s0 = startSample(n), held = samples(n.length), rel = samples(0.04);
-    double f = midiHz(n.pitch), phase = 0;
+    int64_t s0 = startSample(n), held = samples(n.length), rel = samples(0.01);
+    double f = midiHz(n.pitch);
     for (int64_t i = 0; i < held + rel; i++) {
         float t = (float)i / SR;
-        float env = std::min(1.0f, t / 0.006f) * (i < held ? 1.0f : 1.0f - (float)(i - held) / rel);
-        phase += f / SR;
+        float env = std::min(1.0f, t / 0.01f) * (i < held ? 1.0f : 1.0f - (float)(i - held) / rel);
+        double phase = std::fmod(f * (double)(s0 + i) / SR, 1.0);
         float v = ((float)std::sin(TWO_PI * phase) + 0.12f * (float)std::sin(2.0 * TWO_PI * phase)) * env * 0.2f *
                   n.velocity;
         out.add(s0 + i, v, v);
@@ -251,14 +253,14 @@ void renderSub(const Note &n, Out out)
 
 void renderReese(const Note &n, Out out)
 {
-    int64_t s0 = startSample(n), held = samples(n.length), rel = samples(0.05);
+    int64_t s0 = startSample(n), held = samples(n.length), rel = samples(0.015);
     double f = midiHz(n.pitch);
     static const float DETUNE[4] = {-0.09f, 0.07f, -0.06f, 0.10f};  // semitones: two saws per side
     Saw saws[4];
     double dts[4];
     for (int k = 0; k < 4; k++) {
-        saws[k].phase = 0.25 * k;
         dts[k] = f * std::pow(2.0, DETUNE[k] / 12.0) / SR;
+        saws[k].phase = std::fmod(dts[k] * (double)s0 + 0.25 * k, 1.0);
     }
     Svf fl, fr;
     float hpL = 0, hpR = 0, prevL = 0, prevR = 0;  // one-pole high-pass leaves the lowest octave to the sub
@@ -278,7 +280,7 @@ void renderReese(const Note &n, Out out)
         r = std::tanh(2.2f * fr.run(r * 0.5f));
         float yl = 0.985f * (hpL + l - prevL), yr = 0.985f * (hpR + r - prevR);
         hpL = yl; hpR = yr; prevL = l; prevR = r;
-        float env = std::min(1.0f, t / 0.004f) * (i < held ? 1.0f : 1.0f - (float)(i - held) / rel) * 0.28f * n.velocity;
+        float env = std::min(1.0f, t / 0.008f) * (i < held ? 1.0f : 1.0f - (float)(i - held) / rel) * 0.28f * n.velocity;
         out.add(s0 + i, yl * env, yr * env);
     }
 }
