@@ -642,7 +642,8 @@ void runReverb(const std::vector<float> &inL, const std::vector<float> &inR, siz
 }
 
 // Look-ahead peak limiter: gain never lets |sample| exceed LIMIT_CEILING; drops are smoothed over
-// LOOKAHEAD samples before the peak and recover with a ~120 ms release.
+// LOOKAHEAD samples before the peak and recover with a 60 ms time constant (slower than a bass period, so
+// the gain does not follow the waveform).
 void limit(std::vector<float> &l, std::vector<float> &r)
 {
     const int64_t LOOKAHEAD = 96;  // 2.2 ms
@@ -669,12 +670,12 @@ void limit(std::vector<float> &l, std::vector<float> &r)
     std::vector<double> prefix(n + 1, 0.0);
     for (size_t i = 0; i < n; i++) prefix[i + 1] = prefix[i] + lowest[i];
     float gain = 1.0f;
-    const float release = 1.0f / (0.12f * SR);
+    const float release = 1.0f / (0.06f * SR);  // per sample
     for (size_t i = 0; i < n; i++) {
         size_t a = i >= (size_t)LOOKAHEAD ? i - LOOKAHEAD : 0, b = std::min(n, i + LOOKAHEAD + 1);
         float smooth = (float)((prefix[b] - prefix[a]) / (double)(b - a));
         smooth = std::min(smooth, need[i]);
-        gain = std::min(smooth, gain + (1.0f - gain) * release * 8.0f);
+        gain = std::min(smooth, gain + (1.0f - gain) * release);
         l[i] *= gain;
         r[i] *= gain;
     }
