@@ -205,6 +205,26 @@ TEST_F(ShowSyncTable, SlowMotionIsCaughtUpByTheTimeJump)
     EXPECT_GT(jumpMs, 0.0);
 }
 
+TEST_F(ShowSyncTable, EveryEventHasItsAccentInTheMusic)
+{
+    // The synthesiser plays from the same note list: each key event, part change, cue and the end must start
+    // an accent sound exactly at its row.
+    std::vector<Note> notes;
+    expandNotes(score, notes);
+    auto isAccent = [](int ins) {
+        return ins == INS_CRASH || ins == INS_BOOM || ins == INS_ZAP || ins == INS_BELL || ins == INS_RUMBLE ||
+               ins == INS_SHIMMER || ins == INS_WHOOSH;
+    };
+    for (const SyncEvent &e : score.events) {
+        if (e.code == CODE_CAMERA_OFF) continue;
+        double t = rowSeconds(e.row);
+        bool found = false;
+        for (const Note &n : notes)
+            if (isAccent(n.instrument) && std::fabs(n.time - t) < 1e-9) found = true;
+        EXPECT_TRUE(found) << "no accent for code " << e.code << " at row " << e.row;
+    }
+}
+
 // ---- parser ----------------------------------------------------------------------------------------------
 
 TEST(ScoreParser, NoteNames)
