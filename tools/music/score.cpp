@@ -700,9 +700,11 @@ void expandNotes(const Score &score, std::vector<Note> &notes)
         n.instrument = h.instrument;
         n.time = rowSeconds(h.row);
         n.length = rowSeconds(h.row + 1) - n.time;
-        n.pitch = h.instrument == INS_BELL ? 81.0f : 60.0f;  // the end ping is an A5 bell
         n.velocity = h.velocity;
         n.cutoff0 = n.cutoff1 = 0;
+        // A bell hit rings the chord's root in the fifth octave (A5 where no harmony is in force); the other
+        // accents are unpitched.
+        n.pitch = h.instrument == INS_BELL ? 81.0f : 60.0f;
         if (h.instrument == INS_BELL) {
             const Chord *c = chordAt(score, h.row);
             if (c) n.pitch = (float)(c->bass + 48 > 84 ? c->bass + 36 : c->bass + 48);
