@@ -1,13 +1,10 @@
 // Small asset files built by the asset tests: TGA images and 3DM text.
 #pragma once
-#include <ctype.h>
 #include <stdint.h>
 #include <stdio.h>
 
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/test_support.h"
 
@@ -48,9 +45,3 @@ inline std::string faceLines(const float p[9], const float uv[6]) {
     return text;
 }
 
-// Test-case names from a parameter's `what` text (letters and digits kept, the rest '_').
-template <typename Param> std::string caseName(const testing::TestParamInfo<Param> &info) {
-    std::string name;
-    for (const char *c = info.param.what; *c; c++) name += isalnum((unsigned char)*c) ? *c : '_';
-    return name;
-}

@@ -9,52 +9,33 @@
 
 namespace {
 
-std::string readAll(FILE *file) {
-    std::string text;
-    char buffer[64];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+std::string readAll(const char *name) {
+    FILE *file = xfopen(name, "r");
+    if (!file) return "(null)";
+    char buffer[64] = {};
+    fread(buffer, 1, sizeof buffer - 1, file);
     fclose(file);
-    return text;
+    return buffer;
 }
 
 }  // namespace
 
-TEST(Xfopen, OpensTheFileBelowDataInAnyLetterCase) {
+TEST(Xfopen, FindsDataFilesInAnyLetterCaseExactSpellingFirst) {
     enterScratchDir();
     writeDataText("passthroughvertexshader.vert", "one file");
-    FILE *exact = xfopen("passthroughvertexshader.vert", "rt");
-    ASSERT_NE(exact, nullptr);
-    EXPECT_EQ(readAll(exact), "one file");
-    FILE *capital = xfopen("Passthroughvertexshader.vert", "rt");
-    ASSERT_NE(capital, nullptr);
-    EXPECT_EQ(readAll(capital), "one file");
-}
-
-TEST(Xfopen, ExactSpellingWinsOverAnotherCase) {
-    enterScratchDir();
     writeDataText("Mesh.3dm", "capital");
     writeDataText("mesh.3dm", "small");
-    FILE *file = xfopen("mesh.3dm", "r");
-    ASSERT_NE(file, nullptr);
-    EXPECT_EQ(readAll(file), "small");
+    EXPECT_EQ(readAll("Passthroughvertexshader.vert"), "one file");
+    EXPECT_EQ(readAll("mesh.3dm"), "small");
+    EXPECT_NE(readAll("MESH.3dm"), "(null)");   // one of the two, whichever the directory lists first
 }
 
-TEST(Xfopen, ReportsThePathAndReturnsNullForAMissingFile) {
+TEST(Xfopen, ReportsThePathAndReturnsNullForMissingFiles) {
     enterScratchDir();
+    fclose(fopen("stray.txt", "w"));   // outside data/: not found
     testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
     EXPECT_EQ(xfopen("absent.tga", "rb"), nullptr);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_NE(out.find("xfopen filename=[data/absent.tga]"), std::string::npos) << out;
-    EXPECT_EQ(xfopen(nullptr, "rb"), nullptr);
-}
-
-TEST(Xfopen, DoesNotLookOutsideData) {
-    enterScratchDir();
-    FILE *outside = fopen("stray.txt", "w");
-    ASSERT_NE(outside, nullptr);
-    fclose(outside);
     EXPECT_EQ(xfopen("stray.txt", "r"), nullptr);
+    EXPECT_EQ(xfopen(nullptr, "rb"), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("xfopen filename=[data/absent.tga]"), std::string::npos);
 }
