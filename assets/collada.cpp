@@ -4,8 +4,8 @@
 
 #include <ctype.h>
 #include <errno.h>
-#include <limits.h>
 #include <math.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 

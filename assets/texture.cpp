@@ -8,8 +8,9 @@
 #include "render/gl.h"
 #include "shell/diagnostics.h"
 
-// Per kind: the fallback image in the data directory, its debugLog line, and the colour used when
-// that image is missing as well (one pixel: plain white base, flat normal, no chraber, no specular).
+// Per kind, indexed by TextureKind: the fallback image in the data directory, its debugLog line, and
+// the colour used when that image is missing as well (one pixel: plain white base, flat normal, no
+// chraber, no specular).
 static const struct {
     const char *file;
     const char *report;
