@@ -7,7 +7,10 @@
 
 constexpr int MAX_BONES = 64;          // bone matrices per mesh shared with the shaders
 constexpr int MESH_BUFFER_COUNT = 9;   // GL buffers per mesh, one per vertex stream
-constexpr int MESH_LINE_BYTES = 1024;  // longest 3DM line
+constexpr int MESH_LINE_BYTES = 1024;  // longest 3DM line, terminator included
+// Faces a loader accepts in one mesh: 144 bytes per face static, 240 skinned, so at most about
+// 240 MB of arrays. Files also have to hold the lines their counts announce.
+constexpr int MAX_MESH_FACES = 1000000;
 
 // One heap record per mesh, never freed. F is faceCount; corners are 3F.
 struct MeshObject {
@@ -37,12 +40,27 @@ struct MeshObject {
     float boneRestStage[MAX_BONES][16];  // "boneRPos"
     float boneRotStage[MAX_BONES][16];   // "boneRot"
     float boneSclStage[MAX_BONES][16];   // "boneScl", left as allocated
+    char name[MESH_LINE_BYTES];          // object name as read; its prefix names the texture set
 };
 
-// 3DM or COLLADA by the name's extension.
+// 3DM or COLLADA by the name's extension (".dae" names are paths, see loadCollada). A missing or
+// malformed file, or another extension, ends the process with status 1.
 MeshObject *loadMesh(const char *name);
 MeshObject *load3dm(const char *name);
+// Positions, and for a skinned mesh rest positions and position deltas of slots 0..frameCount-2.
 void scaleMesh(MeshObject *mesh, float factor);
+// Rest positions and position deltas of slots firstSlot..endSlot-1 (clamped to the slots there are).
 void scaleMeshFrames(MeshObject *mesh, int firstSlot, int endSlot, float factor);
+// Per-corner tangents and handedness from positions, normals and texture coordinates.
 void generateTangents(MeshObject *mesh);
+// Records the positions as one GL_TRIANGLES display list. Leaves the program current (when it is a
+// program) and the current matrix set to identity.
 void buildPositionDisplayList(MeshObject *mesh, ShaderProgram program);
+
+// The GL half of every loader: the texture set named by the object name, one vertex-array object
+// (left bound) and nine buffer names.
+void attachMeshGl(MeshObject *mesh);
+// A zeroed record with its animated flag allocated (value 0).
+MeshObject *newMeshObject();
+// Frees the record and its arrays (tests and fuzz targets; the show never frees a mesh).
+void freeMeshObject(MeshObject *mesh);

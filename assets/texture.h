@@ -5,8 +5,8 @@
 
 #include "assets/tga.h"
 
-constexpr int MAX_TEXTURE_SETS = 1000;
-constexpr int MAX_SET_NAME = 256;   // 255 characters and the terminator
+constexpr int MAX_TEXTURE_SETS = 1000;   // set ids are 0..999; meshes keep them as plain ints
+constexpr int MAX_SET_NAME = 256;        // 255 characters and the terminator
 
 struct TextureSet {
     char name[MAX_SET_NAME];
@@ -16,6 +16,7 @@ struct TextureSet {
     uint32_t specular;
 };
 
+// Filled while loading, only appended to; effects may overwrite texture ids afterwards.
 extern TextureSet textureSets[MAX_TEXTURE_SETS];
 extern int textureSetCount;
 
@@ -27,6 +28,12 @@ TextureKind textureKindOf(const char *name);
 uint32_t loadTexture(const char *name);
 // Index of the set named by the part of name before its first underscore; loads it when new.
 int loadTextureSet(const char *name);
+// The table half of loadTextureSet, without GL: finds the set for name's prefix or appends it with
+// texture ids 0 (then *added is true). A full table is reported and answered with set 0; a prefix
+// over 255 characters is reported and cut.
+int findOrAddTextureSet(const char *name, bool *added);
+// Empties the table (tests; the show never removes a set).
+void resetTextureSets();
 // Reads the image and makes its texture, handing the image (pixels included) back to the caller.
 // When the image cannot be read the record comes back without pixels and without a texture.
 TgaImage loadTextureKeepImage(const char *name);

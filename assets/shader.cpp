@@ -1,0 +1,129 @@
+// Shader programs from vertex and fragment files; owns the builder, which remembers the objects of
+// the last build for the clean-up at exit.
+#include "assets/shader.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "assets/data_file.h"
+#include "render/gl.h"
+#include "shell/diagnostics.h"
+
+// Attribute names bound before every link. Location 5 carries bone indices in skinned programs and
+// the second position set in the morphing one; a program declares at most one of the two.
+static const struct {
+    GLuint location;
+    const char *name;
+} ATTRIBUTE_BINDINGS[] = {
+    {ATTRIB_POSITION, "vertexPosition"},
+    {ATTRIB_NORMAL, "vertexNormal"},
+    {ATTRIB_TEXCOORD, "textureCoord"},
+    {ATTRIB_TANGENT, "vertexTangent"},
+    {ATTRIB_HANDEDNESS, "vertexTangentHandedness"},
+    {ATTRIB_BONES, "vertexBones"},
+    {ATTRIB_BONES, "vertexPosition2"},
+    {ATTRIB_WEIGHTS, "vertexWeights"},
+};
+
+// Rewritten by every build; read once at exit.
+static struct {
+    GLuint vertexShader;
+    GLuint fragmentShader;
+    GLuint program;
+} builder;
+
+char *readShaderSource(const char *name) {
+    FILE *file = name ? xfopen(name, "rt") : nullptr;
+    if (!file) {
+        debugLog("shader file open failed\n");
+        return nullptr;
+    }
+    debugLog("loading shader\n");
+    long size = -1;
+    if (fseek(file, 0, SEEK_END) == 0) size = ftell(file);
+    rewind(file);
+    debugLog("shader file size=%d\n", (int)size);
+    char *text;
+    if (size >= 1) {
+        text = (char *)malloc(size + 2);
+        if (!text) {
+            fclose(file);
+            logError("shader %s: cannot allocate %ld bytes\n", name, size + 2);
+            return nullptr;
+        }
+        // Text mode may deliver fewer bytes than the size: terminate after what was read.
+        const size_t got = fread(text, 1, size, file);
+        text[got] = '\0';
+    } else {
+        text = (char *)calloc(3, 1);
+    }
+    fclose(file);
+    return text;
+}
+
+// Compiles one shader; on failure returns its info log (to be freed), else null.
+static char *compileShader(GLuint shader) {
+    glCompileShader(shader);
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (status == GL_TRUE) return nullptr;
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    char *log = (char *)calloc(length > 0 ? length + 1 : 1, 1);
+    if (length > 0) glGetShaderInfoLog(shader, length, nullptr, log);
+    return log;
+}
+
+ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentName) {
+    debugLog("shader init... %s,%s\n", vertexName, fragmentName);
+    builder.vertexShader = glCreateShader(GL_VERTEX_SHADER);
+    builder.fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
+
+    char *vertexSource = readShaderSource(vertexName);
+    char *fragmentSource = readShaderSource(fragmentName);
+    if (vertexSource) debugLog("vertex shader file %s loaded\n", vertexName);
+    else debugLog("vertex shader file %s not found\n", vertexName);
+    if (fragmentSource) debugLog("fragment shader file %s loaded\n", fragmentName);
+    else debugLog("fragment shader file %s not found\n", fragmentName);
+    if (!vertexSource || !fragmentSource) logError("Either vertex shader or fragment shader file not found.\n");
+
+    // A missing file compiles as an empty text, which fails and is reported like any compile error.
+    const char *vertexText = vertexSource ? vertexSource : "";
+    const char *fragmentText = fragmentSource ? fragmentSource : "";
+    glShaderSource(builder.vertexShader, 1, &vertexText, nullptr);
+    glShaderSource(builder.fragmentShader, 1, &fragmentText, nullptr);
+
+    if (char *log = compileShader(builder.vertexShader)) {
+        debugLog("SHADER ERROR 1\n");
+        debugLog("%s", log);
+        free(log);
+    }
+    if (char *log = compileShader(builder.fragmentShader)) {
+        logOut("SHADER ERROR %s\n", log);
+        debugLog("SHADER ERROR 2\n");
+        debugLog("%s", log);
+        free(log);
+    }
+    // The sources belong to the caller of readShaderSource; here that is this function.
+    free(vertexSource);
+    free(fragmentSource);
+
+    builder.program = glCreateProgram();
+    glAttachShader(builder.program, builder.fragmentShader);
+    glAttachShader(builder.program, builder.vertexShader);
+    for (const auto &binding : ATTRIBUTE_BINDINGS)
+        glBindAttribLocation(builder.program, binding.location, binding.name);
+    glLinkProgram(builder.program);
+    debugLog("%d\n", (int)builder.program);
+    return builder.program;
+}
+
+void releaseLastShaderProgram() {
+    if (!builder.program) return;
+    glDetachShader(builder.program, builder.fragmentShader);
+    glDetachShader(builder.program, builder.vertexShader);
+    glDeleteShader(builder.vertexShader);
+    glDeleteShader(builder.fragmentShader);
+    glDeleteProgram(builder.program);
+    builder = {};
+}
