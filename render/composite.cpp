@@ -29,6 +29,7 @@ static CompositeState composite = INITIAL_STATE;
 
 // Made by initComposite.
 static struct {
+    bool ready;           // until loading has built them the frame is left as the part drew it
     GLuint colourGrade;   // Passthroughvertexshader.vert + colorfx.frag
     GLuint chromatic;     // Passthroughvertexshader.vert + chromatic.frag
     GLuint lens;          // Passthroughvertexshader.vert + lens2.frag, built for the parts
@@ -147,6 +148,7 @@ void initComposite() {
     resources.grade.mix = glGetUniformLocation(g, "mix_");
     resources.chroma.tInput = glGetUniformLocation(resources.chromatic, "tInput");
     resources.chroma.testfactor = glGetUniformLocation(resources.chromatic, "testfactor");
+    resources.ready = true;
 }
 
 static void bindUnit(int unit, GLuint texture) {
@@ -203,6 +205,7 @@ static void chromaticToScreen() {
 }
 
 void finalComposite() {
+    if (!resources.ready) return;
     copyFrameToFb1();
     updateGradeAndTitles();
     gradeIntoFb3();

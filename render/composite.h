@@ -34,7 +34,8 @@ extern float fadeLevel;
 // outro1.tga and outro2.tga. Called once by the loading sequence.
 void initComposite();
 // Called once per frame after the part has drawn, with the default framebuffer bound. Leaves the
-// default framebuffer bound, no program, texture unit 0 active, blending on.
+// default framebuffer bound, no program, texture unit 0 active, blending on. Does nothing before
+// initComposite.
 void finalComposite();
 // Shows outro picture index (sync track event) from the next composite on.
 void showOutroPicture(int index);
