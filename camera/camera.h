@@ -1,5 +1,5 @@
-// The shared camera: eye, look-at point, roll and field of view, and the set-up that turns them
-// into the projection matrix.
+// The shared camera: eye, look-at point, roll and field of view, the set-up that turns them into the
+// projection matrix, and the per-frame camera chain of the live parts.
 #pragma once
 
 extern float cameraEye[3];
@@ -8,6 +8,22 @@ extern float cameraUp[3];     // recomputed from cameraRoll every frame
 extern float cameraRoll;      // radians about the view direction
 extern float cameraFov;       // degrees, vertical
 
+// While set, setupCamera does nothing: the parts set it around draws that keep their own projection.
+extern bool cameraSetupSuppressed;
+
 // up = (0, 1, 0) rotated about the normalised view direction by roll radians (right-hand rule),
 // in double precision. A zero view direction leaves up at (0, 1, 0).
 void rollUpVector(const double view[3], float roll, float up[3]);
+
+// The perspective part of the camera's projection, column-major as glLoadMatrixf takes it: the
+// vertical field of view in degrees, 16:9, near plane 0.1, far plane 200.
+void cameraProjectionMatrix(float fovDegrees, float matrix[16]);
+
+// Loads the projection built from the shared camera state into GL_PROJECTION (perspective times
+// look-at, the up vector from cameraRoll) and leaves GL_MODELVIEW selected. Does nothing while
+// cameraSetupSuppressed is set.
+void setupCamera();
+
+// The parts call this once per frame before drawing the scene: plays the cued path (if a cue is
+// running), applies the push and shake kicks, then sets up the projection.
+void updateCamera();

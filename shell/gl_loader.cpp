@@ -22,12 +22,20 @@ static void checkGlError(void *ret, const char *name, GLADapiproc proc, int argC
     if (error != GL_NO_ERROR) logError("ERROR %d in %s\n", (int)error, name);
 }
 
+// The loader's own pre-call hook clears the error flag with glGetError, which is an error between
+// glBegin and glEnd; this one only reports entry points that were not resolved.
+static void checkEntryPoint(const char *name, GLADapiproc proc, int argCount, ...) {
+    (void)argCount;
+    if (!proc) logError("ERROR: %s is not available\n", name);
+}
+
 static GLADapiproc lookUp(const char *name) {
     return (GLADapiproc)platformGetProcAddress(name);
 }
 
 bool loadGlEntryPoints() {
     if (gladLoadGL(lookUp) == 0) return false;
+    gladSetGLPreCallback(checkEntryPoint);
     gladSetGLPostCallback(checkGlError);
     return true;
 }

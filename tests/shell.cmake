@@ -1,0 +1,9 @@
+# Shell: clocks, sync track, dispatcher and the show's start and end.
+lightrig_add_test(clock_test clock_test.cpp)
+lightrig_add_test(sync_track_test sync_track_test.cpp)
+lightrig_add_test(show_test show_test.cpp GL)
+
+# End to end: the built show in a scratch directory, ended by the sync track and by Escape.
+add_test(NAME show_end_to_end
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/show_end_to_end.sh $<TARGET_FILE:lightrig>)
+set_tests_properties(show_end_to_end PROPERTIES LABELS gl TIMEOUT 120 RUN_SERIAL TRUE)

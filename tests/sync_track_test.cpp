@@ -1,0 +1,180 @@
+// The sync track: reading the table and playing its rows against a driven clock.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "camera/camera_path.h"
+#include "shell/clock.h"
+#include "shell/dispatcher.h"
+#include "shell/keyboard.h"
+#include "shell/sync_track.h"
+
+namespace {
+
+int readFromText(const char *text) {
+    FILE *file = tmpfile();
+    fputs(text, file);
+    rewind(file);
+    const int rows = readSyncTrack(file);
+    fclose(file);
+    return rows;
+}
+
+TEST(SyncTrackReader, HeaderOnlyGivesNoRows) {
+    EXPECT_EQ(readFromText("div,jump,a,va,aa,b,vb\n"), 0);
+    EXPECT_EQ(readFromText(""), 0);
+}
+
+TEST(SyncTrackReader, LastLineWithoutNewlineIsNotRead) {
+    EXPECT_EQ(readFromText("h\n1,2,3,4,5,6,7\n8,9,10,11,12,13,14"), 1);
+    EXPECT_EQ(syncTable[0][6], 7.0f);
+    EXPECT_EQ(syncTable[1][0], 0.0f);
+}
+
+TEST(SyncTrackReader, ExtraFieldsAreIgnoredAndFieldSevenStaysZero) {
+    readFromText("h\n1,2,3,4,5,6,7,8,9\n");
+    EXPECT_EQ(syncTable[0][6], 7.0f);
+    EXPECT_EQ(syncTable[0][7], 0.0f);
+}
+
+TEST(SyncTrackReader, NonNumbersAndMissingFieldsReadZero) {
+    readFromText("h\nabc,2.5,x14,,5\r\n");
+    EXPECT_EQ(syncTable[0][0], 0.0f);
+    EXPECT_EQ(syncTable[0][1], 2.5f);
+    EXPECT_EQ(syncTable[0][2], 0.0f);
+    EXPECT_EQ(syncTable[0][3], 0.0f);
+    EXPECT_EQ(syncTable[0][4], 5.0f);
+    EXPECT_EQ(syncTable[0][5], 0.0f);
+}
+
+TEST(SyncTrackReader, AtMost2047RowsAreUsed) {
+    static char text[3000 * 8];
+    strcpy(text, "h\n");
+    for (int i = 0; i < 2999; i++) strcat(text, "1,0,0\n");
+    EXPECT_EQ(readFromText(text), MAX_SYNC_ROWS - 1);
+}
+
+// Rows are set directly in the table; frames happen at exact elapsed times.
+class SyncPlayer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        driveClock(1000);
+        setDrivenCounter(0);
+        resetClocks();
+        resetSyncPlayer();
+        resetDispatcher();
+        resetKeyboard();
+        stopCameraCue();
+        memset(syncTable, 0, sizeof syncTable);
+        syncRowCount = 64;
+    }
+    void setRow(int row, float a, float b, float valueB = 0.0f) {
+        syncTable[row][2] = a;
+        syncTable[row][5] = b;
+        syncTable[row][6] = valueB;
+    }
+    // One frame's worth of the dispatcher's use of the player.
+    void frameAt(int ms) {
+        setDrivenCounter(ms);
+        frameTime = demoTime();
+        playSyncTrack();
+    }
+};
+
+TEST_F(SyncPlayer, SlowFrameStampsPassedRowsOneSubTickApart) {
+    setRow(1, SYNC_KEY_8, 0);
+    setRow(2, SYNC_KEY_I, 0);
+    setRow(3, SYNC_KEY_5, 0);
+    frameAt(0);
+    frameAt(100);
+    EXPECT_FALSE(keyState.injected[KEY_8]);
+    frameAt(1100);   // rows 1..3 pass in one frame
+    // Base: the previous frame's 100 ms snapped down to the 1.28 ms grid (99.78 ms) and truncated.
+    EXPECT_EQ(keyState.downTime[KEY_8], 99);
+    EXPECT_EQ(keyState.downTime[KEY_I], 100);
+    EXPECT_EQ(keyState.downTime[KEY_5], 101);
+}
+
+TEST_F(SyncPlayer, RowsPassEvery355Milliseconds) {
+    setRow(2, SYNC_KEY_4, 0);
+    frameAt(0);
+    frameAt(710);
+    EXPECT_FALSE(keyState.injected[KEY_4]);
+    frameAt(711);
+    EXPECT_TRUE(keyState.injected[KEY_4]);
+}
+
+TEST_F(SyncPlayer, NextPartInBothColumnsCountsOnce) {
+    setRow(1, SYNC_NEXT_PART, SYNC_NEXT_PART);
+    frameAt(0);
+    frameAt(400);
+    EXPECT_EQ(skipnow, 1);
+    EXPECT_TRUE(keyState.injected[KEY_RETURN]);
+    EXPECT_EQ(partstarttime, keyState.downTime[KEY_RETURN]);
+}
+
+TEST_F(SyncPlayer, TimeJumpShiftsDemoTimeButNotTheRows) {
+    syncTable[1][1] = 500.0f;
+    setRow(2, SYNC_KEY_O, 0);
+    frameAt(0);
+    frameAt(400);
+    EXPECT_EQ(timeOffset, 500);
+    EXPECT_EQ(demoTime(), 900);
+    frameAt(711);   // row 2 still arrives on the real-time grid
+    EXPECT_TRUE(keyState.injected[KEY_O]);
+}
+
+TEST_F(SyncPlayer, DivisorRowSlowsDemoTime) {
+    syncTable[1][0] = 2.0f;
+    frameAt(0);
+    frameAt(400);
+    EXPECT_EQ(timeDivisor, 2.0);
+    const int before = demoTime();
+    setDrivenCounter(1400);
+    EXPECT_NEAR(demoTime() - before, 500, 1);
+}
+
+TEST_F(SyncPlayer, CameraCuesAndCueOff) {
+    syncTable[1][2] = 104;
+    syncTable[1][3] = 4;
+    syncTable[1][4] = 10;   // rows
+    frameAt(0);
+    frameAt(400);
+    EXPECT_TRUE(cameraCue.active);
+    EXPECT_EQ(cameraCue.firstSlot, 4);
+    EXPECT_EQ(cameraCue.slotCount, 4);
+    EXPECT_FLOAT_EQ(cameraCue.duration, 10 * SYNC_FRAMES_PER_ROW);
+
+    // Column B's cue overrides A's; it has no amount field, so its duration is 0.
+    syncTable[2][2] = 104;
+    syncTable[2][5] = 108;
+    syncTable[2][6] = 2;
+    frameAt(750);
+    EXPECT_EQ(cameraCue.firstSlot, 8);
+    EXPECT_EQ(cameraCue.duration, 0.0f);
+
+    // 200 in one column cancels a cue set by the other in the same row.
+    syncTable[3][2] = 112;
+    syncTable[3][5] = SYNC_CAMERA_OFF;
+    frameAt(1100);
+    EXPECT_FALSE(cameraCue.active);
+}
+
+TEST_F(SyncPlayer, KeysOnlyFromTheirCodesAndExitPressesEscape) {
+    setRow(1, SYNC_OUTRO, 0);   // code 10 belongs to column B only
+    setRow(2, 0, SYNC_EXIT);
+    frameAt(0);
+    frameAt(400);
+    for (int k = 0; k < KEY_COUNT; k++) EXPECT_FALSE(keyState.injected[k]) << k;
+    frameAt(750);
+    EXPECT_TRUE(keyState.injected[KEY_ESCAPE]);
+}
+
+TEST_F(SyncPlayer, EmptyTrackFiresNothing) {
+    syncRowCount = 0;
+    for (int ms = 0; ms < 20000; ms += 500) frameAt(ms);
+    EXPECT_EQ(skipnow, 0);
+    for (int k = 0; k < KEY_COUNT; k++) EXPECT_FALSE(keyState.injected[k]);
+}
+
+}  // namespace
