@@ -5,14 +5,11 @@
 
 #include <string.h>
 
-#include "camera/camera.h"
+#include "camera/camera.h"   // setupCamera
 #include "render/gl.h"
 #include "render/matrix.h"
 #include "render/mesh_draw.h"
 #include "render/render_targets.h"
-
-// The camera set-up (camera module): the shared camera into GL_PROJECTION, modelview selected.
-void setupCamera();
 
 constexpr float SPOT_RECEIVER_NEAR = 0.01f;
 constexpr float SPOT_RECEIVER_FAR = 200.0f;

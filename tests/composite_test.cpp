@@ -117,17 +117,10 @@ TEST_F(CompositeLogic, TitleScrollRepeatsEvery1500Ms) {
     EXPECT_NEAR(0.5f, compositeState().yscroll, 0.002f);
 }
 
-// glad's default pre-call hook calls glGetError before every call, which is itself an error
-// between glBegin and glEnd and shows up as "ERROR 1282 in glEnd" after every immediate-mode
-// draw. The loader leaves that hook in place; here it is replaced so that the test sees only
-// errors of the composite's own calls.
-static void noPreCall(const char *, GLADapiproc, int, ...) {}
-
 // Whole frames through finalComposite: targets, programs and textures as loading makes them.
 struct CompositeFrames : CompositeLogic {
     void SetUp() override {
         if (!openTestGlContext()) GTEST_SKIP() << "no display";
-        gladSetGLPreCallback(noPreCall);
         CompositeLogic::SetUp();
         static bool built = false;
         if (!built) {
