@@ -10,7 +10,7 @@ uniform float testfactor;
 varying vec2 texCoord;
 
 const float ABERRATION = 0.004;   // red/blue offset at the corners, in texture units
-const float GRAIN = 0.03;
+const float GRAIN = 0.045;
 
 float hash(vec2 p) {
     vec3 q = fract(vec3(p.xyx) * 0.1031);
@@ -29,7 +29,7 @@ void main() {
     float edge = length(d * vec2(1.0, 0.5625) * 1.9);
     c *= mix(1.0, 0.62, smoothstep(0.45, 1.15, edge));
 
-    float n = hash(gl_FragCoord.xy + c.rg * 613.0) + hash(gl_FragCoord.yx * 1.37 + c.b * 271.0) - 1.0;
+    float n = hash(gl_FragCoord.xy + c.rg * 613.0 + c.b * 271.0) - 0.5;
     float luma = dot(c, vec3(0.299, 0.587, 0.114));
     c += n * GRAIN * testfactor * (1.0 - 0.6 * luma);
 

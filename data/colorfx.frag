@@ -30,7 +30,7 @@ varying vec2 texCoord;
 const vec2 TEXEL = vec2(1.0 / 1920.0, 1.0 / 1080.0);
 const vec3 LUMA = vec3(0.2126, 0.7152, 0.0722);
 const vec3 LIFT = vec3(0.010, 0.012, 0.030);    // cool, slightly raised blacks
-const vec3 GAMMA = vec3(0.97, 0.96, 0.98);      // exponents below 1 open the mid-tones a little
+const vec3 MIDTONES = vec3(0.05, 0.07, 0.04);   // gamma as a mid-tone lift c + m c (1 - c): no pow
 const vec3 GAIN = vec3(1.03, 1.01, 0.97);       // warm highlights
 const float TEAL_SWAP = 0.35;                   // share of the blue/green exchange at swapbg 0
 
@@ -44,13 +44,14 @@ vec3 sharpened(vec3 centre) {
 
 void main() {
     vec3 raw = texture2D(sceneMap, texCoord).rgb;
-    vec3 c = dosharpen == 1 ? sharpened(raw) : raw;
+    vec3 c = raw;
+    if (dosharpen == 1) c = sharpened(raw);
 
     // Levels: boostlow maps to black, boosthigh to white.
     c = clamp((c * 255.0 - boostlow) / max(boosthigh - boostlow, 1.0), 0.0, 1.0);
     // Lift, gain, gamma.
     c = GAIN * (c + LIFT * (1.0 - c));
-    c = pow(max(c, 0.0), GAMMA);
+    c += MIDTONES * c * (1.0 - c);
     // Saturation and luminance offsets around the luma axis.
     float luma = dot(c, LUMA);
     c = mix(vec3(luma), c, 1.0 + saturation) + luminance;
@@ -60,9 +61,11 @@ void main() {
     // Soft shoulder so the boosted channels roll off instead of clipping hard.
     c = c / (1.0 + max(c - 0.8, 0.0) * 0.8);
 
-    vec4 title = texture2D(titleMap, vec2(texCoord.x, fract(texCoord.y + yscroll)));
-    float mask = texture2D(titleMask, texCoord).r;
-    c = mix(c, title.rgb, clamp(title.a * mask * titlefade, 0.0, 1.0));
+    float mask = texture2D(titleMask, texCoord).r * titlefade;
+    if (mask > 0.0) {
+        vec4 title = texture2D(titleMap, vec2(texCoord.x, fract(texCoord.y + yscroll)));
+        c = mix(c, title.rgb, clamp(title.a * mask, 0.0, 1.0));
+    }
 
     gl_FragColor = vec4(mix(clamp(c, 0.0, 1.0), raw, clamp(mix_, 0.0, 1.0)), 1.0);
 }
