@@ -1,0 +1,135 @@
+// cams.cam: exact line layout, continuous groups, and eyes that stay in the open hall with a
+// clear view of the centre-piece along the whole played curves.
+#include "camera.h"
+#include "room.h"
+#include "visuals_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+const int SAMPLES_PER_SLOT = 48;
+const float EYE_CLEARANCE = 0.75f;  // world units from any room surface
+const float CENTRE_PIECE_RADIUS = 2.5f;
+
+struct CameraFile {
+    bool ok = false;
+    CameraKey paths[CAMERA_SLOTS][CAMERA_POINTS];
+};
+
+const CameraFile& cameraFile() {
+    static CameraFile file;
+    static bool read = false;
+    if (read) return file;
+    read = true;
+    std::vector<std::string> lines = splitLines(readText(dataPath("cams.cam")));
+    if (lines.size() != size_t(CAMERA_FILE_LINES)) return file;
+    float values[CAMERA_FILE_LINES];
+    for (int n = 0; n < CAMERA_FILE_LINES; ++n) {
+        char* end = nullptr;
+        values[n] = std::strtof(lines[n].c_str(), &end);
+        if (end == lines[n].c_str() || *end != '\0') return file;
+    }
+    for (int n = 0; n < CAMERA_FILE_LINES; n += CAMERA_VALUES) {
+        CameraKey& k = file.paths[n / 32][(n / 8) % 4];
+        k = {{values[n], values[n + 1], values[n + 2]}, {values[n + 3], values[n + 4], values[n + 5]},
+             values[n + 6], values[n + 7]};
+    }
+    file.ok = true;
+    return file;
+}
+
+float bezier(float a, float b, float c, float d, float t) {
+    float u = 1.0f - t;
+    return a * u * u * u + b * 3.0f * u * u * t + c * 3.0f * u * t * t + d * t * t * t;
+}
+
+}  // namespace
+
+TEST(CameraFile, HasOneNumberOnEachOfItsLines) {
+    std::string text = readText(dataPath("cams.cam"));
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(splitLines(text).size(), size_t(CAMERA_FILE_LINES));
+    EXPECT_TRUE(cameraFile().ok) << "every line must be one plain number";
+}
+
+TEST(CameraFile, GroupsAreContinuousMoves) {
+    ASSERT_TRUE(cameraFile().ok);
+    const auto& p = cameraFile().paths;
+    for (int s = 0; s < CAMERA_SLOTS; ++s) {
+        if (s % CAMERA_GROUP_SLOTS == CAMERA_GROUP_SLOTS - 1) continue;
+        const CameraKey *a = p[s], *b = p[s + 1];
+        EXPECT_LT(length(a[3].eye - b[0].eye), 1e-3f) << "slot " << s;
+        EXPECT_NEAR(a[3].roll, b[0].roll, 1e-3f) << "slot " << s;
+        EXPECT_NEAR(a[3].fov, b[0].fov, 1e-3f) << "slot " << s;
+        // no kink where the slots meet
+        Vec3 in = a[3].eye - a[2].eye, out = b[1].eye - b[0].eye;
+        if (length(in) > 1e-3f && length(out) > 1e-3f) {
+            EXPECT_GT(dot(normalize(in), normalize(out)), 0.98f) << "slot " << s;
+        }
+    }
+}
+
+TEST(CameraFile, EyesStayInTheOpenHall) {
+    ASSERT_TRUE(cameraFile().ok);
+    const std::vector<Vec3>& room = roomTrianglesInWorld();
+    for (int s = 0; s < CAMERA_SLOTS; ++s) {
+        const CameraKey* k = cameraFile().paths[s];
+        for (int i = 0; i <= SAMPLES_PER_SLOT; ++i) {
+            float t = float(i) / SAMPLES_PER_SLOT;
+            Vec3 eye = bezierEye(k, t);
+            float distance = length(eye), horizontal = std::sqrt(eye.x * eye.x + eye.z * eye.z);
+            EXPECT_GE(distance, 7.0f) << "slot " << s << " t " << t;
+            EXPECT_LE(distance, 20.0f) << "slot " << s << " t " << t;
+            EXPECT_GT(eye.y, FLOOR_Y + 1.0f) << "slot " << s << " t " << t;
+            EXPECT_LT(eye.y, CEILING_Y - 2.0f) << "slot " << s << " t " << t;
+            bool inCubeOrbit = horizontal < CENTRE_FREE_RADIUS + 0.5f && eye.y > CENTRE_FREE_LOW_Y &&
+                               eye.y < CENTRE_FREE_HIGH_Y + 0.5f;
+            EXPECT_FALSE(inCubeOrbit) << "slot " << s << " t " << t;
+            float nearest = 1e9f;
+            for (size_t j = 0; j < room.size(); j += 3)
+                nearest = std::fmin(nearest, pointTriangleDistance(eye, room[j], room[j + 1], room[j + 2]));
+            EXPECT_GT(nearest, EYE_CLEARANCE) << "slot " << s << " t " << t;
+        }
+    }
+}
+
+TEST(CameraFile, CentrePieceIsNeverHidden) {
+    ASSERT_TRUE(cameraFile().ok);
+    const std::vector<Vec3>& room = roomTrianglesInWorld();
+    for (int s = 0; s < CAMERA_SLOTS; ++s) {
+        for (int i = 0; i <= SAMPLES_PER_SLOT; i += 4) {
+            Vec3 eye = bezierEye(cameraFile().paths[s], float(i) / SAMPLES_PER_SLOT);
+            Vec3 surface = normalize(eye) * CENTRE_PIECE_RADIUS;
+            for (size_t j = 0; j < room.size(); j += 3)
+                ASSERT_FALSE(segmentHitsTriangle(eye, surface, room[j], room[j + 1], room[j + 2]))
+                    << "slot " << s << " sample " << i << " blocked";
+        }
+    }
+}
+
+TEST(CameraFile, LensAndKeptTargetsAreSensible) {
+    ASSERT_TRUE(cameraFile().ok);
+    for (int s = 0; s < CAMERA_SLOTS; ++s) {
+        const CameraKey* k = cameraFile().paths[s];
+        for (int i = 0; i <= SAMPLES_PER_SLOT; ++i) {
+            float t = float(i) / SAMPLES_PER_SLOT;
+            float fov = bezier(k[0].fov, k[1].fov, k[2].fov, k[3].fov, t);
+            float roll = bezier(k[0].roll, k[1].roll, k[2].roll, k[3].roll, t);
+            EXPECT_GE(fov, 35.0f) << "slot " << s;
+            EXPECT_LE(fov, 60.0f) << "slot " << s;
+            EXPECT_LT(std::fabs(roll), 0.3f) << "slot " << s;
+        }
+        // The last slot of every group keeps the file's look-at points 1 to 3.
+        if (s % CAMERA_GROUP_SLOTS == CAMERA_GROUP_SLOTS - 1) {
+            for (int w = 1; w < CAMERA_POINTS; ++w) {
+                EXPECT_LT(length(k[w].target), 3.5f) << "slot " << s << " point " << w;
+                EXPECT_GT(length(k[w].eye - k[w].target), 5.0f) << "slot " << s << " point " << w;
+            }
+        }
+    }
+}
