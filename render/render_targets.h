@@ -1,0 +1,58 @@
+// The off-screen render-target pool (frame-history ring, scene targets, shadow targets), created
+// once during loading and never freed, and the screen-space drawing every post effect uses.
+#pragma once
+#include "render/gl.h"
+
+// The show renders at a fixed size whatever the window is.
+constexpr int FRAME_WIDTH = 1920;
+constexpr int FRAME_HEIGHT = 1080;
+constexpr int FX_RING_SIZE = 60;           // frame-history targets, one second at 60 Hz
+constexpr int FX_WIDTH = 960;              // history targets are half size
+constexpr int FX_HEIGHT = 540;
+constexpr int SHADOW_MAP_SIZE = 1024;      // one light's map
+constexpr int SHADOW_ATLAS_LIGHTS = 4;     // spot-light maps stacked vertically in shmap1
+
+struct RenderTarget {
+    GLuint framebuffer;
+    GLuint colour;   // GL_TEXTURE_2D, or GL_TEXTURE_2D_MULTISAMPLE for the multisample targets
+    GLuint depth;    // depth renderbuffer, or depth-stencil renderbuffer for multisample targets
+    int width;
+    int height;
+};
+
+// Written once by the init functions below; read by every renderer.
+extern RenderTarget fxfb[FX_RING_SIZE];
+extern RenderTarget fxfbms;
+extern RenderTarget fb1;      // RGBA copy of the finished frame; scene and depth-as-colour target
+extern RenderTarget fb2;      // multisample scene target of the light-rig parts
+extern RenderTarget fb3;      // colour-grade output
+extern RenderTarget fb4;      // spare
+extern RenderTarget fb5;      // resolve target of fb2
+extern RenderTarget fb6;      // second multisample target
+extern RenderTarget shmap1;   // 1024 x 4096 spot-light atlas, light i in rows i*1024 .. i*1024+1023
+extern RenderTarget shmap2;   // 1024 x 1024 target of every depth pass
+extern RenderTarget shmap3;   // 1024 x 1024 copy of the latest depth pass (also the glenz map)
+
+// The ring and its multisample companion; false when the ring is incomplete (fxfbms is then not
+// built). Logs nothing on failure.
+bool initFxTargets();
+// initFxTargets, then fb1..fb6 in order. Stops at the first incomplete scene target (logged) and
+// returns false. On success leaves fb1 bound as GL_FRAMEBUFFER with viewport 0, 0, 1920, 1080.
+bool initRenderTargets();
+// shmap1, shmap2, shmap3 in that order, then the shadow and depth-of-field programs
+// (buildShadowPrograms). Leaves framebuffer 0 bound.
+void initShadowTargets();
+
+// One screen-covering quad (two triangles, texture coordinates 0..1) in the fixed 1920 x 1080
+// pixel space with whatever program, textures, viewport and framebuffer are current. Colour is
+// set to white. Leaves depth test, face culling and blending enabled (blending even if it was off
+// before) and the matrix stacks as they were.
+void drawFullscreenPass();
+// Draws texture over the rectangle (pixels, origin bottom left) with alpha blending and the
+// current colour, fixed-function (no program; texturing as enabled on unit 0). Leaves lighting
+// off, depth test and culling on, blending on with SRC_ALPHA / ONE_MINUS_SRC_ALPHA, unit 0 active
+// with the texture bound.
+void drawImageRect(int x, int y, int w, int h, GLuint texture);
+// Rectangle between two corners (pixels) with the current colour, program and texture binding,
+// alpha blended. Leaves depth test, culling and blending (SRC_ALPHA / ONE_MINUS_SRC_ALPHA) on.
+void drawRect(float x0, float y0, float x1, float y1);

@@ -1,0 +1,204 @@
+// The shared matrix routines against hand-computed matrices, the directional light's matrices and
+// the bone matrices of a skinned mesh.
+#include <gtest/gtest.h>
+#include <math.h>
+#include <string.h>
+
+#include "render/matrix.h"
+#include "render/mesh_draw.h"
+#include "render/shadow.h"
+
+static void expectMatrix(const float expected[16], const float actual[16], float tolerance = 1e-5f) {
+    for (int i = 0; i < 16; i++) EXPECT_NEAR(expected[i], actual[i], tolerance) << "element " << i;
+}
+
+static void apply(const float m[16], float x, float y, float z, float out[4]) {
+    const float v[4] = {x, y, z, 1.0f};
+    transformPoint(m, v, out);
+}
+
+TEST(MatrixLibrary, ProductAppliesTheRightFactorFirst) {
+    float translate[16], scale[16], product[16], p[4];
+    identityMatrix(translate);
+    translate[12] = 1.0f;
+    translate[13] = 2.0f;
+    translate[14] = 3.0f;
+    scaleMatrix(scale, 2.0f);
+    multiplyMatrix(product, translate, scale);
+    apply(product, 1.0f, 1.0f, 1.0f, p);
+    EXPECT_FLOAT_EQ(3.0f, p[0]);
+    EXPECT_FLOAT_EQ(4.0f, p[1]);
+    EXPECT_FLOAT_EQ(5.0f, p[2]);
+    EXPECT_FLOAT_EQ(1.0f, p[3]);
+    multiplyMatrix(product, scale, translate);
+    apply(product, 1.0f, 1.0f, 1.0f, p);
+    EXPECT_FLOAT_EQ(4.0f, p[0]);
+    EXPECT_FLOAT_EQ(8.0f, p[2]);
+}
+
+TEST(MatrixLibrary, OrthoMatchesTheHandComputedMatrices) {
+    float m[16];
+    // The directional light box with its default scales: +-7.5 wide, +-9 deep.
+    orthoMatrix(m, -7.5f, 7.5f, -7.5f, 7.5f, -9.0f, 9.0f);
+    const float box[16] = {2.0f / 15.0f, 0, 0, 0, 0, 2.0f / 15.0f, 0, 0, 0, 0, -2.0f / 18.0f, 0, 0, 0, 0, 1};
+    expectMatrix(box, m);
+    // The 2D pixel space: an asymmetric range moves the origin to the corner.
+    orthoMatrix(m, 0.0f, 1920.0f, 0.0f, 1080.0f, -1.0f, 1.0f);
+    const float screen[16] = {2.0f / 1920.0f, 0, 0, 0, 0, 2.0f / 1080.0f, 0, 0, 0, 0, -1, 0, -1, -1, 0, 1};
+    expectMatrix(screen, m);
+}
+
+TEST(MatrixLibrary, LookAtMatchesTheHandComputedMatrix) {
+    float m[16];
+    const float up[3] = {0.0f, 1.0f, 0.0f};
+    const float origin[3] = {0.0f, 0.0f, 0.0f};
+    const float straight[3] = {0.0f, 0.0f, 5.0f};
+    lookAtMatrix(m, straight, origin, up);
+    const float translateOnly[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -5, 1};
+    expectMatrix(translateOnly, m);
+
+    // From (1, 2, 2): f = -(1, 2, 2) / 3, s = (2, 0, -1) / sqrt 5, up' = (-2, 5, -4) / (3 sqrt 5).
+    const float eye[3] = {1.0f, 2.0f, 2.0f};
+    lookAtMatrix(m, eye, origin, up);
+    const float r5 = 1.0f / sqrtf(5.0f), q = r5 / 3.0f;
+    const float expected[16] = {
+        2 * r5, -2 * q, 1.0f / 3, 0,
+        0, 5 * q, 2.0f / 3, 0,
+        -r5, -4 * q, 2.0f / 3, 0,
+        0, 0, -3, 1,
+    };
+    expectMatrix(expected, m);
+    float p[4];
+    apply(m, 0.0f, 0.0f, 0.0f, p);   // the centre lies 3 units down the view axis
+    EXPECT_NEAR(0.0f, p[0], 1e-6f);
+    EXPECT_NEAR(0.0f, p[1], 1e-6f);
+    EXPECT_NEAR(-3.0f, p[2], 1e-5f);
+}
+
+TEST(MatrixLibrary, PerspectiveUsesThe628HalfAngle) {
+    float m[16];
+    perspectiveMatrix(m, 90.0f, 2.0f, 1.0f, 3.0f);
+    const float f = 1.0f / tanf(90.0f * 6.28f / 360.0f * 0.5f);
+    const float expected[16] = {f / 2.0f, 0, 0, 0, 0, f, 0, 0, 0, 0, -2, -1, 0, 0, -3, 0};
+    expectMatrix(expected, m);
+}
+
+TEST(ShadowMatrices, BiasMapsClipSpaceOntoTextureSpace) {
+    float p[4];
+    apply(SHADOW_BIAS_MATRIX, -1.0f, -1.0f, -1.0f, p);
+    EXPECT_FLOAT_EQ(0.0f, p[0]);
+    EXPECT_FLOAT_EQ(0.0f, p[1]);
+    EXPECT_FLOAT_EQ(0.0f, p[2]);
+    apply(SHADOW_BIAS_MATRIX, 1.0f, 1.0f, 1.0f, p);
+    EXPECT_FLOAT_EQ(1.0f, p[0]);
+    EXPECT_FLOAT_EQ(1.0f, p[1]);
+    EXPECT_FLOAT_EQ(1.0f, p[3]);
+}
+
+TEST(ShadowMatrices, DefaultDirectionalLightCentresTheOriginAndSpansItsBox) {
+    float model[16];
+    identityMatrix(model);
+    computeDirectionalMatrices(model);
+    float p[4];
+    apply(shadowState.directionalBiasMVP, 0.0f, 0.0f, 0.0f, p);
+    EXPECT_NEAR(0.5f, p[0], 1e-6f);
+    EXPECT_NEAR(0.5f, p[1], 1e-6f);
+    // The origin lies |L| = 3 in front of the light, inside the +-9 depth range.
+    EXPECT_NEAR(0.5f + 3.0f / 18.0f, p[2], 1e-5f);
+    // 7.5 units along the light's side axis (2, 0, -1) / sqrt 5 is the box's right edge.
+    const float r5 = 1.0f / sqrtf(5.0f);
+    apply(shadowState.directionalBiasMVP, 7.5f * 2 * r5, 0.0f, -7.5f * r5, p);
+    EXPECT_NEAR(1.0f, p[0], 1e-5f);
+    EXPECT_NEAR(0.5f, p[1], 1e-5f);
+    EXPECT_FLOAT_EQ(shadowState.lightPosition[0], shadowState.Light[0]);
+    EXPECT_FLOAT_EQ(1.0f, shadowState.Light[3]);
+
+    // The model matrix moves the receivers: a model translated by +1 in x shifts the origin.
+    model[12] = 1.0f;
+    computeDirectionalMatrices(model);
+    apply(shadowState.directionalBiasMVP, 0.0f, 0.0f, 0.0f, p);
+    EXPECT_NEAR(0.5f + 2 * r5 / 15.0f, p[0], 1e-5f);
+}
+
+// A skinned mesh of two bones and three animation slots; all key values zero unless set.
+struct BoneFixture : ::testing::Test {
+    static constexpr int BONES = 2, SLOTS = 3;
+    MeshObject mesh;
+    float rotation[3 * BONES * SLOTS], rest[3 * BONES * SLOTS], delta[3 * BONES * SLOTS];
+    uint8_t animatedBones[BONES] = {1, 1};
+
+    void SetUp() override {
+        memset(&mesh, 0, sizeof mesh);
+        memset(rotation, 0, sizeof rotation);
+        memset(rest, 0, sizeof rest);
+        memset(delta, 0, sizeof delta);
+        mesh.boneCount = BONES;
+        mesh.frameCount = SLOTS;
+        mesh.rotationDelta = rotation;
+        mesh.restPosition = rest;
+        mesh.positionDelta = delta;
+        mesh.boneAnimated = animatedBones;
+        boneKeyOrder[0] = 0, boneKeyOrder[1] = 1, boneKeyOrder[2] = 2;
+        boneEulerOrder[0] = 1, boneEulerOrder[1] = 2, boneEulerOrder[2] = 0;
+    }
+    float *key(float *table, int slot, int bone) { return table + (slot * BONES + bone) * 3; }
+    // Upper 3 x 3 of a row-by-row stage matrix.
+    void expectRotation(const float stage[16], const float rows[9]) {
+        for (int r = 0; r < 3; r++)
+            for (int c = 0; c < 3; c++) EXPECT_NEAR(rows[r * 3 + c], stage[r * 4 + c], 1e-6f) << r << "," << c;
+    }
+};
+
+TEST_F(BoneFixture, EachStoredComponentDrivesItsAxis) {
+    key(rotation, 2, 0)[0] = 90.0f;   // bone 0: X
+    key(rotation, 2, 1)[1] = 90.0f;   // bone 1: the second component drives Z
+    computeBoneMatrices(mesh, 2);
+    const float rx[9] = {1, 0, 0, 0, 0, -1, 0, 1, 0};
+    const float rz[9] = {0, -1, 0, 1, 0, 0, 0, 0, 1};
+    expectRotation(mesh.boneRotStage[0], rx);
+    expectRotation(mesh.boneRotStage[1], rz);
+
+    key(rotation, 2, 0)[0] = 0.0f;
+    key(rotation, 2, 0)[2] = 90.0f;   // the negated third drives Y: -90 degrees
+    computeBoneMatrices(mesh, 2);
+    const float ryNegative[9] = {0, 0, -1, 0, 1, 0, 1, 0, 0};
+    expectRotation(mesh.boneRotStage[0], ryNegative);
+}
+
+TEST_F(BoneFixture, AnglesComposeInEulerOrderYThenZThenX) {
+    key(rotation, 1, 0)[0] = 90.0f;   // X 90
+    key(rotation, 1, 0)[1] = 90.0f;   // Z 90
+    computeBoneMatrices(mesh, 1);
+    const float zTimesX[9] = {0, 0, 1, 1, 0, 0, 0, 1, 0};   // Rz(90) * Rx(90)
+    expectRotation(mesh.boneRotStage[0], zTimesX);
+    boneEulerOrder[0] = 0, boneEulerOrder[1] = 2, boneEulerOrder[2] = 1;   // X Z Y
+    computeBoneMatrices(mesh, 1);
+    const float xTimesZ[9] = {0, -1, 0, 0, 0, -1, 1, 0, 0};   // Rx(90) * Rz(90)
+    expectRotation(mesh.boneRotStage[0], xTimesZ);
+}
+
+TEST_F(BoneFixture, TranslationsSitInElements3_7_11AndFollowTheKeyOrder) {
+    float *d = key(delta, 1, 1), *p = key(rest, 1, 1);
+    d[0] = 1.0f, d[1] = 2.0f, d[2] = 3.0f;
+    p[0] = 4.0f, p[1] = 5.0f, p[2] = 6.0f;
+    computeBoneMatrices(mesh, 1);
+    const float *positionDelta = mesh.boneRestStage[1];   // sent as "boneRPos"
+    const float *restPosition = mesh.bonePosStage[1];     // sent as "bonePos"
+    EXPECT_FLOAT_EQ(1.0f, positionDelta[3]);
+    EXPECT_FLOAT_EQ(2.0f, positionDelta[7]);
+    EXPECT_FLOAT_EQ(3.0f, positionDelta[11]);
+    EXPECT_FLOAT_EQ(4.0f, restPosition[3]);
+    EXPECT_FLOAT_EQ(6.0f, restPosition[11]);
+    EXPECT_FLOAT_EQ(1.0f, restPosition[15]);
+    EXPECT_FLOAT_EQ(0.0f, restPosition[12]);
+    boneKeyOrder[0] = 2, boneKeyOrder[1] = 1, boneKeyOrder[2] = 0;
+    computeBoneMatrices(mesh, 1);
+    EXPECT_FLOAT_EQ(3.0f, mesh.boneRestStage[1][3]);
+    EXPECT_FLOAT_EQ(1.0f, mesh.boneRestStage[1][11]);
+}
+
+TEST_F(BoneFixture, FramesPastTheLastSlotStayInsideTheTable) {
+    key(delta, SLOTS - 1, 0)[0] = 7.0f;
+    computeBoneMatrices(mesh, 1000);
+    EXPECT_FLOAT_EQ(7.0f, mesh.boneRestStage[0][3]);
+}
