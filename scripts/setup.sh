@@ -4,7 +4,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config git
   libsdl2-dev libsdl2-mixer-dev libpugixml-dev libglu1-mesa-dev python3-glad
-  libmp3lame-dev libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev
+  libmp3lame-dev libmpg123-dev libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev
   libgtest-dev googletest
   xvfb xauth libgl1-mesa-dri mesa-utils xdotool imagemagick
   ffmpeg sox libsox-fmt-mp3 clang
