@@ -1,0 +1,458 @@
+// Owns the raymarch program and its uniform locations, the captured base projection, and the
+// choreography state of the centre-piece: twist and noise (scene 0), appear/disappear
+// (masterscale), and the vertical displacement correction of scene 2.
+#include "parts/raymarch.h"
+
+#include <math.h>
+
+#include "camera/camera.h"          // cameraEye, cameraTarget, cameraUp, cameraFov
+#include "parts/bounce_path.h"
+#include "parts/curve_object.h"
+#include "render/gl.h"
+#include "shell/clock.h"            // frameTime
+#include "shell/diagnostics.h"
+#include "shell/dispatcher.h"       // partstarttime, partFrameCounter, playlistIndex
+#include "shell/keyboard.h"         // 'I' and 'O', injected by the sync track
+
+// --- settings ---------------------------------------------------------------------------------
+constexpr int REFRACT_MODE = 1;              // 1: refract the environment through the surface
+constexpr float REFRACT_FACTOR = 0.45f;
+constexpr float NORMAL_EPSILON = 0.005f;     // show units
+constexpr int STEP_COUNT = 70;               // march steps per ray
+constexpr float MARCH_PRECISION = 0.0001f;   // hit distance at unit ray length, show units
+constexpr float DEPTH_MULTIPLIER = 20.0f;    // room depth is stored divided by this
+constexpr float DEPTH_MAXIMUM = 19.3872f;    // stored depths at or beyond this are "no surface"
+constexpr int DEPTH_VIEW = 0;                // 1 shows the depth maps instead of the picture
+constexpr bool RAYMARCH_ENABLED = true;      // false: the room colour is passed through
+constexpr float EXIT_ANGLE = 12.56f;         // radians the scene-0 piece turns while it unfolds
+constexpr float DISPLACEMENT_START = 0.35f;  // show units
+constexpr float DISPLACEMENT_STEP = 0.05f;   // per injected 'O' (up) or 'I' (down)
+constexpr float CURVE_SCROLL_RATE = 0.02f;   // segments per 60 Hz frame the scene-4 colours travel
+
+constexpr float FRAME_MS = 16.666666f;       // one 60 Hz frame
+constexpr float DEGREES_TO_RADIANS = 0.017444445f;   // 6.28 / 360, as the camera set-up uses
+constexpr int SCREEN_W = 1920, SCREEN_H = 1080, SHADOW_SIZE = 1024;   // quad sizes, pixels
+
+// Uniforms in upload order; UNIFORM_NAMES spells them as raymarch1.frag does.
+enum RaymarchUniform {
+    U_ITIME, U_ITIMETWIST, U_REFRACTMODE, U_RENDERTOSHADOWMAP, U_RFACTOR, U_SCALE, U_NORMALEPS, U_STEPS,
+    U_PRECISION, U_NOISEFADE, U_TWISTFADER, U_TWISTOUTROFADER, U_EXITANGLE, U_FOV, U_DEPTHMULT, U_DEPTHMAX,
+    U_SHOWDEPTHMAP, U_T1, U_T2, U_T3, U_ROTATION, U_SCENESELECT, U_BNZDISPLACEY, U_DDCVECTORS, U_DDCCOLORS,
+    U_DDCANGLEMATRICES, U_DDCVECTORMULT, U_DDCSCALINGMATRICES, U_DDCSCROLL, U_ROTATION2, U_MAT3CAM, U_MAT4CAM,
+    U_RAYORIGIN, U_RAYDIRECTION, U_UPVECTOR, U_DEPTHMAP, U_COLORMAP, U_ENVMAP, U_PALETTE, U_MASTERSCALE,
+    UNIFORM_COUNT
+};
+static const char *const UNIFORM_NAMES[UNIFORM_COUNT] = {
+    "iTime", "iTimetwist", "refractmode", "rendertoshadowmap", "rfactor", "scale", "normaleps", "steps",
+    "precision", "noisefade", "twistfader", "twistoutrofader", "exitangle", "fov", "depthmult", "depthmax",
+    "showdepthmap", "t1", "t2", "t3", "Rotation", "sceneselect", "bnzdisplacey", "ddcvectors", "ddccolors",
+    "ddcanglematrices", "ddcvectormult", "ddcscalingmatrices", "ddcscroll", "Rotation2", "mat3cam", "mat4cam",
+    "rayorigin", "raydirection", "upvector", "depthMap", "colorMap", "envMap", "palette", "masterscale",
+};
+
+// --- state: the program, for the whole run ------------------------------------------------------
+static struct {
+    ShaderProgram program;
+    ShaderProgram locationsOf;         // program the cached locations belong to (0: none yet)
+    GLint locations[UNIFORM_COUNT];
+    float baseProjection[9];           // mat3cam, captured every frame before the camera set-up
+} pass;
+
+// --- state: choreography ------------------------------------------------------------------------
+// Twist: reset by resetRaymarchTwist on part A's first call; flags and counter also cleared during
+// the part's first two frames.
+static struct {
+    bool started;
+    bool outStarted;
+    int counter;            // twists unfolded since the reset; a new twist waits for a reset
+    int start;              // ms of demo time
+    int outStart;           // ms
+    int frozenTime;         // ms; iTimetwist stops at this time once the twist-out has begun
+    int noiseStart;         // ms; follows frameTime during the part's first second
+} twist;
+
+// Appear/disappear: lives for the whole run (the transition count decides the shape).
+static struct {
+    int counter;            // transitions completed
+    bool running;
+    int start;              // ms, the time stamp of the 'I' press
+    float masterscale;
+} appear = {0, false, 0, 1.0f};
+
+// Scene 2: the correction persists across visits; the projected extent is measured in the on-screen
+// pass and reused by the shadow passes of the next frame, so the shadow and the picture agree.
+static float displaceYCorrection = DISPLACEMENT_START;
+static float lastProjectedExtent = 0.0f;
+
+// --- pure helpers -------------------------------------------------------------------------------
+float wrapPartTimer(float value, float limit) {
+    if (value <= limit) return value;
+    // 64-bit thousandths: the same result as 32 bits wherever those do not overflow.
+    const long long thousandths = (long long)(value * 1000.0f);
+    return (float)(thousandths % (long long)(limit * 1000.0f)) / 1000.0f;
+}
+
+float reflectShowTime(float value) {
+    if (value <= 10000.0f) return value;
+    const long long thousandths = (long long)(value * 1000.0f);
+    const float inPeriod = (float)(thousandths % 10000000LL) / 1000.0f;
+    return (thousandths / 10000000LL) % 2 == 1 ? 10000.0f - inPeriod : inPeriod;
+}
+
+float appearScale(float p, int transition, int timelineRow) {
+    float s;
+    if (p < 1.0f) {
+        s = (sinf((p + 0.5f) * 3.14f) + 1.0f) / 2.0f;
+        if (s < 0.0f) s = 0.0f;
+        if (transition == 1 && s < 0.05f) s = 0.0f;
+    } else {
+        float q = p - 1.0f;
+        if (transition == 0) q = fminf(1.0f, (p - 1.0f) * 2.3f);
+        s = (sinf(((1.0f - q) + 0.5f) * 3.14f) + 1.0f) / 2.0f;
+    }
+    // Later transitions overshoot to 1.2 and fold back below 1.
+    const float m = transition == 0 ? 1.0f : 1.2f;
+    const float v = m * s <= 1.0f ? m * s : m - (m * s - 1.0f);
+    if (transition == 0) return powf(v, 0.85f);
+    if (transition == 1 && timelineRow != 22 && v < 0.1f) return 0.0f;
+    return v;
+}
+
+int bouncePathIndex(float frames) {
+    // The index for a full minute is one past the table: hold the last entry.
+    const int index = (int)(fminf(3600.0f, frames) * 20.0f);
+    if (index < 0) return 0;
+    return index < BOUNCE_PATH_LENGTH ? index : BOUNCE_PATH_LENGTH - 1;
+}
+
+static void multiply3(const double a[3][3], const double b[3][3], double out[3][3]) {   // [row][col]
+    for (int r = 0; r < 3; r++)
+        for (int c = 0; c < 3; c++) out[r][c] = a[r][0] * b[0][c] + a[r][1] * b[1][c] + a[r][2] * b[2][c];
+}
+
+void rotationMatrix(const float degrees[3], float matrix[16]) {
+    double m[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    for (int axis = 0; axis < 3; axis++) {
+        const double a = degrees[axis] * M_PI / 180.0;
+        const double c = cos(a), s = sin(a);
+        double r[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+        const int i = (axis + 1) % 3, j = (axis + 2) % 3;   // the plane the rotation turns
+        r[i][i] = c;
+        r[i][j] = -s;
+        r[j][i] = s;
+        r[j][j] = c;
+        double next[3][3];
+        multiply3(m, r, next);   // each rotation is applied after (to the right of) the previous ones
+        for (int row = 0; row < 3; row++)
+            for (int col = 0; col < 3; col++) m[row][col] = next[row][col];
+    }
+    for (int e = 0; e < 16; e++) matrix[e] = 0.0f;
+    for (int row = 0; row < 3; row++)
+        for (int col = 0; col < 3; col++) matrix[col * 4 + row] = (float)m[row][col];
+    matrix[15] = 1.0f;
+}
+
+static float partFrames() {
+    return (float)(frameTime - partstarttime) / FRAME_MS;
+}
+
+// iTime and iTimetwist: show time in 0.04 per frame, reflected, with the scene's phase offset.
+static float showTime(float frames, float speed, int scene) {
+    return reflectShowTime(speed * 0.04f * frames) + 0.785f + (scene == 2 ? 0.5233334f : 0.0f);
+}
+
+static void wrappedAngles(float frames, float r0, float r1, float r2, float out[3]) {
+    out[0] = wrapPartTimer(frames * r0, 360.0f);
+    out[1] = wrapPartTimer(frames * r1, 360.0f);
+    out[2] = wrapPartTimer(frames * r2, 360.0f);
+}
+
+// Half the vertical extent, in normalised device units, of a unit segment standing on the origin
+// as the projection shows it; 0 when either end is behind the eye.
+static float projectedExtent(const float p[16]) {
+    float ndcY[2];
+    for (int end = 0; end < 2; end++) {
+        const float y = end == 0 ? -1.0f : 1.0f;
+        const float clipY = p[5] * y + p[13];
+        const float clipW = p[7] * y + p[15];
+        if (clipW <= 1e-6f) return 0.0f;
+        ndcY[end] = clipY / clipW;
+    }
+    return fminf(2.0f, 0.5f * fabsf(ndcY[1] - ndcY[0]));
+}
+
+// --- choreography steps -------------------------------------------------------------------------
+static void stepAppear() {
+    if (keyState.pressed[KEY_I]) {
+        appear.running = true;
+        appear.start = keyState.downTime[KEY_I];
+    }
+    if (!appear.running) return;
+    const float p = fminf(2.0f, (float)(frameTime - appear.start) / FRAME_MS * 0.015634816f);
+    if (p >= 2.0f) {
+        appear.counter++;
+        appear.running = false;
+        appear.masterscale = 1.0f;
+        return;
+    }
+    appear.masterscale = appearScale(p, appear.counter, (int)playlistIndex);
+}
+
+// Scene 0: the twist starts after 4 s, unfolds once after 15.7 s; the noise ramps in after 1 s.
+static void stepTwist(float frames, float speed, RaymarchUniforms *u) {
+    if (partFrameCounter <= 2) {
+        twist.started = twist.outStarted = false;
+        twist.counter = 0;
+    }
+    const float a = fminf(4.0f, frames / 60.0f);
+    if (a >= 4.0f && !twist.started && twist.counter == 0) {
+        twist.started = true;
+        twist.start = frameTime;
+    }
+    const float b = fminf(15.7f, speed * frames / 60.0f);
+    if (b >= 15.7f && !twist.outStarted) {
+        twist.outStarted = true;
+        twist.outStart = frameTime;
+        twist.frozenTime = frameTime;
+        twist.counter++;
+    }
+    u->twistfader = 0.0f;
+    if (twist.started) {
+        const float w = fminf(1.0f, (float)(frameTime - twist.start) / FRAME_MS * speed * 0.004166667f);
+        u->twistfader = powf(w, 1.25f);
+    }
+    u->twistoutrofader = 0.0f;
+    if (twist.outStarted) {
+        const float t = fminf(1.0f, (float)(frameTime - twist.outStart) / FRAME_MS * speed * 0.004166667f / 1.5f);
+        u->twistoutrofader = sinf(powf(t, 0.75f) * 6.28f * 0.25f);
+    }
+    const float k = fminf(5.0f, frames / 60.0f);
+    u->noisefade = 0.0f;
+    if (k < 1.0f) {
+        twist.noiseStart = frameTime;
+    } else {
+        const float n = fminf(3.0f, (float)(frameTime - twist.noiseStart) / FRAME_MS * 0.0055555557f);
+        u->noisefade = 1.0f - 2.0f * n * n;
+    }
+}
+
+// Scene 2, once per frame (the on-screen pass): sync keys nudge the piece up and down.
+static void stepDisplacement() {
+    if (keyState.pressed[KEY_O]) {
+        displaceYCorrection += DISPLACEMENT_STEP;
+        debugLog("displaceycorr=%f\n", displaceYCorrection);
+    }
+    if (keyState.pressed[KEY_I]) {
+        displaceYCorrection -= DISPLACEMENT_STEP;
+        debugLog("displaceycorr=%f\n", displaceYCorrection);
+    }
+}
+
+// --- GL -----------------------------------------------------------------------------------------
+static void cacheLocations() {
+    if (pass.locationsOf == pass.program) return;
+    for (int i = 0; i < UNIFORM_COUNT; i++) pass.locations[i] = glGetUniformLocation(pass.program, UNIFORM_NAMES[i]);
+    pass.locationsOf = pass.program;
+}
+
+static void bindTexture(int unit, GLenum target, uint32_t texture) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(target, texture);
+}
+
+// Every uniform in table order; missing ones (location -1) are ignored by GL.
+static void uploadUniforms(const RaymarchUniforms *u, const RaymarchInputs *in) {
+    const GLint *at = pass.locations;
+    glUniform1f(at[U_ITIME], u->iTime);
+    glUniform1f(at[U_ITIMETWIST], u->iTimetwist);
+    glUniform1i(at[U_REFRACTMODE], u->refractmode);
+    glUniform1i(at[U_RENDERTOSHADOWMAP], u->rendertoshadowmap);
+    glUniform1f(at[U_RFACTOR], u->rfactor);
+    glUniform1f(at[U_SCALE], u->scale);
+    glUniform1f(at[U_NORMALEPS], u->normaleps);
+    glUniform1i(at[U_STEPS], u->steps);
+    glUniform1f(at[U_PRECISION], u->precision);
+    glUniform1f(at[U_NOISEFADE], u->noisefade);
+    glUniform1f(at[U_TWISTFADER], u->twistfader);
+    glUniform1f(at[U_TWISTOUTROFADER], u->twistoutrofader);
+    glUniform1f(at[U_EXITANGLE], u->exitangle);
+    glUniform1f(at[U_FOV], u->fov);
+    glUniform1f(at[U_DEPTHMULT], u->depthmult);
+    glUniform1f(at[U_DEPTHMAX], u->depthmax);
+    glUniform1i(at[U_SHOWDEPTHMAP], u->showdepthmap);
+    glUniform3fv(at[U_T1], 1, u->t1);
+    glUniform3fv(at[U_T2], 1, u->t2);
+    glUniform3fv(at[U_T3], 1, u->t3);
+    glUniformMatrix4fv(at[U_ROTATION], 1, GL_FALSE, u->Rotation);
+    glUniform1i(at[U_SCENESELECT], u->sceneselect);
+    glUniform1f(at[U_BNZDISPLACEY], u->bnzdisplacey);
+    glUniform3fv(at[U_DDCVECTORS], CURVE_SEGMENT_COUNT, &curveObject.vectors[0][0]);
+    glUniform3fv(at[U_DDCCOLORS], CURVE_SEGMENT_COUNT, &curveObject.colors[0][0]);
+    glUniformMatrix3fv(at[U_DDCANGLEMATRICES], CURVE_SEGMENT_COUNT, GL_FALSE, &curveObject.angleMatrices[0][0]);
+    glUniform1fv(at[U_DDCVECTORMULT], CURVE_SEGMENT_COUNT, curveObject.vectorMult);
+    glUniformMatrix4fv(at[U_DDCSCALINGMATRICES], CURVE_SEGMENT_COUNT, GL_FALSE, &curveObject.scalingMatrices[0][0]);
+    glUniform1f(at[U_DDCSCROLL], u->ddcscroll);
+    glUniformMatrix4fv(at[U_ROTATION2], 1, GL_FALSE, u->Rotation2);
+    glUniformMatrix3fv(at[U_MAT3CAM], 1, GL_FALSE, u->mat3cam);
+    glUniformMatrix4fv(at[U_MAT4CAM], 1, GL_FALSE, u->mat4cam);
+    glUniform3fv(at[U_RAYORIGIN], 1, u->rayorigin);
+    glUniform3fv(at[U_RAYDIRECTION], 1, u->raydirection);
+    glUniform3fv(at[U_UPVECTOR], 1, u->upvector);
+    glUniform1i(at[U_DEPTHMAP], 0);
+    bindTexture(0, GL_TEXTURE_2D, in->depthTexture);
+    glUniform1i(at[U_COLORMAP], 1);
+    bindTexture(1, GL_TEXTURE_2D, in->colorTexture);
+    glUniform1i(at[U_ENVMAP], 2);
+    bindTexture(2, GL_TEXTURE_CUBE_MAP, in->environmentCube);
+    glUniform1i(at[U_PALETTE], 3);
+    bindTexture(3, GL_TEXTURE_2D, in->paletteTexture);
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1f(at[U_MASTERSCALE], u->masterscale);
+}
+
+// Two triangles over width x height pixels with texture coordinates 0-1, depth test, culling and
+// blending off while drawn. Leaves depth test, culling and blending enabled, modelview selected.
+static void drawQuad(int width, int height) {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    const float w = (float)width, h = (float)height;
+    glBegin(GL_TRIANGLES);
+    glTexCoord2f(0.0f, 0.0f), glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f), glVertex2f(w, 0.0f);
+    glTexCoord2f(1.0f, 1.0f), glVertex2f(w, h);
+    glTexCoord2f(0.0f, 0.0f), glVertex2f(0.0f, 0.0f);
+    glTexCoord2f(0.0f, 1.0f), glVertex2f(0.0f, h);
+    glTexCoord2f(1.0f, 1.0f), glVertex2f(w, h);
+    glEnd();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+}
+
+// --- what other files call ----------------------------------------------------------------------
+void setRaymarchProgram(ShaderProgram program) {
+    pass.program = program;
+}
+
+void captureRaymarchBaseProjection() {
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    for (int col = 0; col < 3; col++)
+        for (int row = 0; row < 3; row++) pass.baseProjection[col * 3 + row] = projection[col * 4 + row];
+}
+
+void resetRaymarchTwist() {
+    twist.started = twist.outStarted = false;
+    twist.start = twist.outStart = partstarttime;
+    twist.frozenTime = 0;
+    twist.counter = 0;
+}
+
+void resetRaymarchChoreography() {
+    resetRaymarchTwist();
+    twist.noiseStart = 0;
+    appear.counter = 0;
+    appear.running = false;
+    appear.start = 0;
+    appear.masterscale = 1.0f;
+    displaceYCorrection = DISPLACEMENT_START;
+    lastProjectedExtent = 0.0f;
+}
+
+void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float projection[16],
+                             RaymarchUniforms *u) {
+    stepAppear();
+    const float frames = partFrames();
+    const float speed = scene == 2 ? 1.15f : 1.0f;
+    u->noisefade = u->twistfader = u->twistoutrofader = 0.0f;
+    if (scene == 0) stepTwist(frames, speed, u);
+    if (scene == 2 && !in->toShadowMap) {
+        stepDisplacement();
+        lastProjectedExtent = projectedExtent(projection);
+    }
+
+    u->iTime = showTime(frames, speed, scene);
+    const int twistClock = twist.outStarted ? twist.frozenTime : frameTime;
+    u->iTimetwist = showTime((float)(twistClock - twist.start) / FRAME_MS, speed, scene);
+    u->refractmode = REFRACT_MODE;
+    u->rendertoshadowmap = in->toShadowMap ? 1 : 0;
+    u->rfactor = REFRACT_FACTOR;
+    u->scale = 1.0f;
+    u->normaleps = NORMAL_EPSILON;
+    u->steps = STEP_COUNT;
+    u->precision = MARCH_PRECISION;
+    u->exitangle = EXIT_ANGLE;
+    const float fieldOfView = in->toShadowMap ? in->spotConeAngle : cameraFov;   // degrees
+    u->fov = 1.0f / tanf(fieldOfView * DEGREES_TO_RADIANS * 0.5f);
+    u->depthmult = DEPTH_MULTIPLIER;
+    u->depthmax = DEPTH_MAXIMUM;
+    u->showdepthmap = DEPTH_VIEW;
+    wrappedAngles(frames, 1.0f, 0.8f, 1.4f, u->t1);
+    wrappedAngles(frames, 1.2f, 1.0f, 0.6f, u->t2);
+    wrappedAngles(frames, 1.4f, 0.6f, 1.8f, u->t3);
+
+    const float g = (float)frameTime / FRAME_MS;
+    float angles[3];
+    if (scene == 2) {
+        const int index = bouncePathIndex(frames);
+        angles[0] = bouncePath.x[index];
+        angles[1] = bouncePath.y[index];
+        angles[2] = bouncePath.z[index];
+    } else {
+        wrappedAngles(g, 0.33333334f, 0.53333336f, 0.8666667f, angles);
+    }
+    rotationMatrix(angles, u->Rotation);
+    u->sceneselect = scene;
+    u->bnzdisplacey = scene == 2 ? lastProjectedExtent + displaceYCorrection : 0.0f;
+    u->ddcscroll = -wrapPartTimer(frames * CURVE_SCROLL_RATE, (float)CURVE_SEGMENT_COUNT);
+    wrappedAngles(g, 0.35f, 0.5f, 0.8f, angles);
+    rotationMatrix(angles, u->Rotation2);
+    for (int e = 0; e < 9; e++) u->mat3cam[e] = pass.baseProjection[e];
+    for (int e = 0; e < 16; e++) u->mat4cam[e] = projection[e];
+    for (int k = 0; k < 3; k++) {
+        u->rayorigin[k] = cameraEye[k];
+        u->raydirection[k] = cameraTarget[k];
+        u->upvector[k] = cameraUp[k];
+    }
+    u->masterscale = appear.masterscale;
+}
+
+void raymarchPass(int scene, const RaymarchInputs *inputs) {
+    float projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    RaymarchUniforms u;
+    prepareRaymarchUniforms(scene, inputs, projection, &u);
+    if (RAYMARCH_ENABLED) {
+        glUseProgram(pass.program);
+        cacheLocations();
+        uploadUniforms(&u, inputs);
+    }
+    if (!inputs->toShadowMap) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glClearColor(1.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    }
+    if (!RAYMARCH_ENABLED) {
+        // Pass the room through unchanged.
+        glUseProgram(0);
+        glActiveTexture(GL_TEXTURE0);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, inputs->colorTexture);
+    }
+    if (inputs->toShadowMap) drawQuad(SHADOW_SIZE, SHADOW_SIZE);
+    else drawQuad(SCREEN_W, SCREEN_H);
+    glUseProgram(0);
+}

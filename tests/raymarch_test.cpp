@@ -1,0 +1,522 @@
+// The centre-piece pass: its choreography at exact times (no GL), then the program and its pictures
+// on llvmpipe (uniform table, each scene over a fake room, shadow mode).
+#include <gtest/gtest.h>
+
+#include <math.h>
+
+#include <string>
+#include <vector>
+
+#include "camera/camera.h"
+#include "parts/bounce_path.h"
+#include "parts/curve_object.h"
+#include "parts/raymarch.h"
+#include "render/gl.h"
+#include "shell/clock.h"
+#include "shell/dispatcher.h"
+#include "shell/keyboard.h"
+#include "tests/test_support.h"
+
+namespace {
+
+const float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+// ms after the part start at which the appear phase p reaches the value.
+int appearMs(float p) {
+    return (int)lround(p / 0.015634816 * 16.666666);
+}
+
+class RaymarchChoreography : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetKeyboard();
+        partstarttime = 0;
+        partFrameCounter = 10;   // past the part's first frames
+        playlistIndex = PLAYLIST_START;
+        cameraFov = 40.0f;
+        frameTime = 0;
+        resetRaymarchChoreography();
+    }
+    RaymarchUniforms pass(int scene, int ms, bool toShadowMap = false) {
+        frameTime = ms;
+        const RaymarchInputs inputs = {toShadowMap, 65.0f, 0, 0, 0, 0};
+        RaymarchUniforms u;
+        prepareRaymarchUniforms(scene, &inputs, IDENTITY, &u);
+        return u;
+    }
+    // The key is pressed in the frame at ms (all passes of that frame see it), stamped at stampMs.
+    RaymarchUniforms passWithKey(int key, int stampMs, int scene, int ms) {
+        keyState.pressed[key] = true;
+        keyState.downTime[key] = stampMs;
+        RaymarchUniforms u = pass(scene, ms);
+        keyState.pressed[key] = false;
+        return u;
+    }
+};
+
+TEST_F(RaymarchChoreography, ShowTimeIsReflectedAboveTenThousand) {
+    EXPECT_FLOAT_EQ(reflectShowTime(9999.5f), 9999.5f);
+    EXPECT_FLOAT_EQ(reflectShowTime(10500.0f), 9500.0f);   // odd period: mirrored
+    EXPECT_FLOAT_EQ(reflectShowTime(25000.0f), 5000.0f);   // even period: as it is
+    EXPECT_FLOAT_EQ(pass(0, 0).iTime, 0.785f);
+    EXPECT_FLOAT_EQ(pass(2, 0).iTime, 0.785f + 0.5233334f);
+    // 1000 frames: 40 at speed 1, 46 at speed 1.15 (scene 2).
+    EXPECT_NEAR(pass(0, 16667).iTime, 40.785, 1e-3);
+    EXPECT_NEAR(pass(2, 16667).iTime, 46.0 + 0.785 + 0.5233334, 1e-3);
+    // 262500 frames: 10500 reflected to 9500.
+    EXPECT_NEAR(pass(0, 4375000).iTime, 9500.785, 0.01);
+}
+
+TEST_F(RaymarchChoreography, PartTimersWrapAt360) {
+    EXPECT_FLOAT_EQ(wrapPartTimer(359.5f, 360.0f), 359.5f);
+    EXPECT_FLOAT_EQ(wrapPartTimer(400.0f, 360.0f), 40.0f);
+    EXPECT_FLOAT_EQ(wrapPartTimer(720.0f, 360.0f), 0.0f);
+    const RaymarchUniforms u = pass(0, 10000);   // 600 frames
+    EXPECT_NEAR(u.t1[0], 240.0f, 1e-3);
+    EXPECT_NEAR(u.t1[1], 120.0f, 1e-3);   // 480
+    EXPECT_NEAR(u.t3[2], 0.0f, 1e-3);     // 1080
+}
+
+TEST_F(RaymarchChoreography, TwistStartsWhenAReachesFour) {
+    EXPECT_EQ(pass(0, 3999).twistfader, 0.0f);
+    EXPECT_EQ(pass(0, 4000).twistfader, 0.0f);   // starts here, from zero
+    EXPECT_NEAR(pass(0, 6000).twistfader, powf(0.5f, 1.25f), 1e-4);   // 120 frames in
+    EXPECT_NEAR(pass(0, 8000).twistfader, 1.0f, 1e-5);
+    EXPECT_NEAR(pass(0, 12000).twistfader, 1.0f, 1e-5);
+    EXPECT_EQ(pass(2, 12000).twistfader, 0.0f) << "only scene 0 twists";
+}
+
+TEST_F(RaymarchChoreography, PartsFirstTwoFramesRestartTheTwist) {
+    pass(0, 4000);
+    partFrameCounter = 2;
+    pass(0, 5000);   // cleared, and restarted at once since a is 4
+    partFrameCounter = 3;
+    EXPECT_NEAR(pass(0, 7000).twistfader, powf(0.5f, 1.25f), 1e-4);   // from 5000, not 4000
+}
+
+TEST_F(RaymarchChoreography, TwistOutStartsOnceAtFifteenPointSeven) {
+    pass(0, 4000);
+    EXPECT_EQ(pass(0, 15690).twistoutrofader, 0.0f);
+    const float frozen = pass(0, 15700).iTimetwist;   // b reaches 15.7: starts here
+    EXPECT_NEAR(pass(0, 18700).twistoutrofader, sinf(powf(0.5f, 0.75f) * 6.28f * 0.25f), 1e-4);
+    EXPECT_NEAR(pass(0, 21700).twistoutrofader, sinf(6.28f * 0.25f), 1e-5);
+    EXPECT_NEAR(pass(0, 40000).twistoutrofader, sinf(6.28f * 0.25f), 1e-5);
+    // The twist clock stopped when the twist-out began.
+    EXPECT_EQ(pass(0, 30000).iTimetwist, frozen);
+    EXPECT_NEAR(frozen, 0.04f * (15700 - 4000) / 16.666666f + 0.785f, 1e-3);
+}
+
+TEST_F(RaymarchChoreography, NoiseFollowsTheFirstSecondThenFallsAway) {
+    EXPECT_EQ(pass(0, 990).noisefade, 0.0f);   // the noise start follows frameTime
+    EXPECT_NEAR(pass(0, 1000).noisefade, 1.0f, 1e-3);
+    EXPECT_NEAR(pass(0, 990 + 1500).noisefade, 0.5f, 1e-4);   // 90 frames: n = 0.5
+    EXPECT_NEAR(pass(0, 990 + 9000).noisefade, -17.0f, 1e-4);   // n held at 3
+    EXPECT_NEAR(pass(0, 990 + 20000).noisefade, -17.0f, 1e-4);
+}
+
+TEST_F(RaymarchChoreography, FirstAppearFollowsThePowerCurveWithoutOvershoot) {
+    EXPECT_EQ(pass(0, 500).masterscale, 1.0f);
+    // 'I' stamped at 1000 ms, seen first in the frame at 1020.
+    passWithKey(KEY_I, 1000, 0, 1020);
+    const float s = (sinf(1.0f * 3.14f) + 1.0f) / 2.0f;   // p = 0.5
+    EXPECT_NEAR(pass(0, 1000 + appearMs(0.5f)).masterscale, powf(s, 0.85f), 1e-3);
+    EXPECT_NEAR(pass(0, 1000 + appearMs(1.0f)).masterscale, 0.0f, 1e-3);
+    float highest = 0.0f;
+    for (int ms = 1000; ms < 1000 + appearMs(2.0f); ms += 5) highest = fmaxf(highest, pass(0, ms).masterscale);
+    EXPECT_LE(highest, 1.0f);
+    EXPECT_GT(highest, 0.99f);
+    EXPECT_EQ(pass(0, 1000 + appearMs(2.0f) + 1).masterscale, 1.0f);
+    EXPECT_EQ(pass(0, 9000).masterscale, 1.0f);
+}
+
+TEST_F(RaymarchChoreography, LaterAppearsOvershootAndTheSecondDropsSmallValues) {
+    // p = 0.83: s about 0.07, so v = 1.2 s is about 0.085.
+    EXPECT_EQ(appearScale(0.83f, 1, PLAYLIST_START), 0.0f) << "below 0.1 on the second transition";
+    EXPECT_GT(appearScale(0.83f, 1, 22), 0.05f) << "kept while the timeline row is 22";
+    EXPECT_EQ(appearScale(0.95f, 1, 22), 0.0f) << "s below 0.05 on the second transition";
+    EXPECT_GT(appearScale(0.83f, 2, PLAYLIST_START), 0.05f) << "no drops after the second";
+    float highest = 0.0f;
+    for (float p = 0.0f; p < 2.0f; p += 0.001f) highest = fmaxf(highest, appearScale(p, 2, PLAYLIST_START));
+    EXPECT_NEAR(highest, 1.2f, 0.01f);
+    EXPECT_NEAR(appearScale(1.999f, 2, PLAYLIST_START), 1.0f, 0.01f) << "folded back to 1";
+
+    // Through the pass: the second transition, 'I' at 5000.
+    passWithKey(KEY_I, 1000, 0, 1000);
+    pass(0, 1000 + appearMs(2.0f) + 1);
+    passWithKey(KEY_I, 5000, 0, 5000);
+    EXPECT_EQ(pass(0, 5000 + appearMs(0.83f)).masterscale, 0.0f);
+    EXPECT_EQ(pass(0, 5000 + appearMs(2.0f) + 1).masterscale, 1.0f);
+}
+
+TEST_F(RaymarchChoreography, DisplacementCorrectionMovesInSceneTwoAndPersists) {
+    // Identity projection: the unit segment spans the whole view, extent 1.
+    const float start = pass(2, 100).bnzdisplacey;
+    EXPECT_NEAR(start, 1.0f + 0.35f, 1e-6);
+    passWithKey(KEY_O, 200, 2, 200);
+    EXPECT_NEAR(pass(2, 300).bnzdisplacey, start + 0.05f, 1e-5);
+    // Shadow and on-screen passes of one frame: one step.
+    keyState.pressed[KEY_O] = true;
+    pass(2, 400, true);
+    pass(2, 400, true);
+    pass(2, 400);
+    keyState.pressed[KEY_O] = false;
+    EXPECT_NEAR(pass(2, 500).bnzdisplacey, start + 0.10f, 1e-5);
+    // Other scenes neither move it nor use it.
+    EXPECT_EQ(passWithKey(KEY_O, 600, 0, 600).bnzdisplacey, 0.0f);
+    passWithKey(KEY_O, 700, 4, 700);
+    // A later visit finds it where it was; 'I' lowers it.
+    resetRaymarchTwist();
+    partstarttime = 800;
+    EXPECT_NEAR(pass(2, 900).bnzdisplacey, start + 0.10f, 1e-5);
+    passWithKey(KEY_I, 1000, 2, 1000);
+    EXPECT_NEAR(pass(2, 1100).bnzdisplacey, start + 0.05f, 1e-5);
+}
+
+TEST_F(RaymarchChoreography, SceneTwoTumblesAlongTheBouncePath) {
+    buildBouncePath();
+    EXPECT_EQ(bouncePathIndex(0.0f), 0);
+    EXPECT_EQ(bouncePathIndex(100.0f), 2000);
+    EXPECT_EQ(bouncePathIndex(3599.97f), 71999);
+    EXPECT_EQ(bouncePathIndex(3600.0f), 71999) << "a full minute holds the last entry";
+    EXPECT_EQ(bouncePathIndex(-3.0f), 0);
+
+    float expected[16];
+    const float angles[3] = {bouncePath.x[2000], bouncePath.y[2000], bouncePath.z[2000]};
+    rotationMatrix(angles, expected);
+    const RaymarchUniforms u = pass(2, 1667);   // 100.02 frames
+    for (int e = 0; e < 16; e++) EXPECT_EQ(u.Rotation[e], expected[e]) << e;
+}
+
+TEST_F(RaymarchChoreography, FieldOfViewFromTheCameraOrTheSpotCone) {
+    EXPECT_NEAR(pass(0, 0).fov, 1.0 / tan(40.0 * 0.017444445 * 0.5), 1e-5);
+    EXPECT_NEAR(pass(0, 0, true).fov, 1.0 / tan(65.0 * 0.017444445 * 0.5), 1e-5);
+    EXPECT_EQ(pass(0, 0, true).rendertoshadowmap, 1);
+}
+
+// ---- on llvmpipe ---------------------------------------------------------------------------------
+
+// The pass-through vertex shader the show pairs with raymarch1.frag.
+const char *const TEST_VERTEX_SHADER =
+    "#version 120\n"
+    "varying vec2 texCoord;\n"
+    "void main() {\n"
+    "    texCoord = gl_MultiTexCoord0.xy;\n"
+    "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+    "    gl_FrontColor = gl_Color;\n"
+    "    gl_Position = ftransform();\n"
+    "}\n";
+
+struct BuiltProgram {
+    GLuint program = 0;
+    GLint compiled = 0;
+    GLint linked = 0;
+    std::string log;   // compile and link logs
+};
+
+// Stand-in for the shader loader: raymarch1.frag from the source tree with plain GL calls.
+BuiltProgram buildRaymarchProgram() {
+    static char source[65536];
+    BuiltProgram built;
+    if (readWholeFile(LIGHTRIG_SOURCE_DATA_DIR "/raymarch1.frag", source, sizeof source) <= 0) return built;
+    const char *sources[2] = {TEST_VERTEX_SHADER, source};
+    const GLenum types[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
+    built.program = glCreateProgram();
+    built.compiled = 1;
+    for (int s = 0; s < 2; s++) {
+        const GLuint shader = glCreateShader(types[s]);
+        glShaderSource(shader, 1, &sources[s], nullptr);
+        glCompileShader(shader);
+        GLint ok = 0;
+        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+        built.compiled = built.compiled && ok;
+        char log[4096] = "";
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        built.log += log;
+        glAttachShader(built.program, shader);
+    }
+    glLinkProgram(built.program);
+    glGetProgramiv(built.program, GL_LINK_STATUS, &built.linked);
+    char log[4096] = "";
+    glGetProgramInfoLog(built.program, sizeof log, nullptr, log);
+    built.log += log;
+    return built;
+}
+
+// Room depth as the depth-as-colour pass stores it: depth / 20 in 24 bits, most significant in red.
+void packDepth(float depth, unsigned char rgb[3]) {
+    const double v = depth / 20.0;
+    double e[3] = {v, fmod(v * 255.0, 1.0), fmod(v * 65025.0, 1.0)};
+    e[0] -= e[1] / 255.0;
+    e[1] -= e[2] / 255.0;
+    for (int k = 0; k < 3; k++) rgb[k] = (unsigned char)lround(e[k] * 255.0);
+}
+
+float unpackDepth(const unsigned char rgb[3]) {
+    return (rgb[0] / 255.0f + rgb[1] / 255.0f / 255.0f + rgb[2] / 255.0f / 65025.0f) * 20.0f;
+}
+
+GLuint makeTexture2D(int width, int height, const unsigned char *rgb) {
+    GLuint texture;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    return texture;
+}
+
+// A room of one colour gradient and one depth, a cube map of six plain colours, a palette ramp.
+struct FakeRoom {
+    std::vector<unsigned char> colour, depth;
+    GLuint colourTexture, depthTexture, cube, palette;
+
+    FakeRoom(int width, int height, float roomDepth) : colour(width * height * 3), depth(width * height * 3) {
+        for (int y = 0; y < height; y++)
+            for (int x = 0; x < width; x++) {
+                unsigned char *c = &colour[(y * width + x) * 3];
+                c[0] = (unsigned char)(40 + x * 120 / width);
+                c[1] = (unsigned char)(30 + y * 100 / height);
+                c[2] = 90;
+                packDepth(roomDepth, &depth[(y * width + x) * 3]);
+            }
+        colourTexture = makeTexture2D(width, height, colour.data());
+        depthTexture = makeTexture2D(width, height, depth.data());
+        glGenTextures(1, &cube);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
+        std::vector<unsigned char> face(32 * 32 * 3);
+        for (int f = 0; f < 6; f++) {
+            for (size_t i = 0; i < face.size(); i += 3) face[i] = (unsigned char)(40 * f), face[i + 1] = 200, face[i + 2] = (unsigned char)(250 - 40 * f);
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, GL_RGB, 32, 32, 0, GL_RGB, GL_UNSIGNED_BYTE, face.data());
+        }
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+        unsigned char ramp[64 * 3];
+        for (int i = 0; i < 64; i++) ramp[i * 3] = (unsigned char)(i * 4), ramp[i * 3 + 1] = 120, ramp[i * 3 + 2] = (unsigned char)(255 - i * 4);
+        palette = makeTexture2D(64, 1, ramp);
+    }
+    void setDepth(int x0, int x1, int width, int height, float roomDepth) {
+        for (int y = 0; y < height; y++)
+            for (int x = x0; x < x1; x++) packDepth(roomDepth, &depth[(y * width + x) * 3]);
+        glBindTexture(GL_TEXTURE_2D, depthTexture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, depth.data());
+    }
+};
+
+// The GL error hook's lines on stderr. Immediate-mode draws are excluded: the loader's default
+// pre-call check queries the error state between glBegin and glEnd, which itself raises an error
+// that surfaces at glEnd.
+std::vector<std::string> glErrorLines(const std::string &stderrText) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < stderrText.size()) {
+        size_t end = stderrText.find('\n', start);
+        if (end == std::string::npos) end = stderrText.size();
+        const std::string line = stderrText.substr(start, end - start);
+        if (line.find("ERROR") != std::string::npos && line.find("in glEnd") == std::string::npos) lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+class RaymarchGl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!openTestGlContext()) GTEST_SKIP() << "no display";
+        resetKeyboard();
+        resetRaymarchChoreography();
+        buildBouncePath();
+        buildCurveObject(nullptr);
+        partstarttime = 0;
+        partFrameCounter = 10;
+        playlistIndex = PLAYLIST_START;
+    }
+    // Camera at (0, 0.5, 9) looking at the origin with the given field of view, projection set.
+    void placeCamera(float fovDegrees, double aspect) {
+        const float eye[3] = {0.0f, 0.5f, 9.0f};
+        for (int k = 0; k < 3; k++) {
+            cameraEye[k] = eye[k];
+            cameraTarget[k] = 0.0f;
+            cameraUp[k] = k == 1 ? 1.0f : 0.0f;
+        }
+        cameraFov = fovDegrees;
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(fovDegrees, aspect, 0.1, 200.0);
+        captureRaymarchBaseProjection();
+        gluLookAt(eye[0], eye[1], eye[2], 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+};
+
+TEST_F(RaymarchGl, ProgramBuildsAndEveryUniformIsActive) {
+    testing::internal::CaptureStderr();
+    const BuiltProgram built = buildRaymarchProgram();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_NE(built.program, 0u) << "raymarch1.frag not found";
+    EXPECT_TRUE(built.compiled) << built.log;
+    EXPECT_TRUE(built.linked) << built.log;
+    EXPECT_EQ(built.log.find("rror"), std::string::npos) << built.log;
+    EXPECT_TRUE(glErrorLines(errors).empty()) << errors;
+
+    struct Expected {
+        const char *name;
+        GLenum type;
+        int size;
+    };
+    const int N = CURVE_SEGMENT_COUNT;
+    const Expected table[] = {
+        {"iTime", GL_FLOAT, 1}, {"iTimetwist", GL_FLOAT, 1}, {"refractmode", GL_INT, 1},
+        {"rendertoshadowmap", GL_INT, 1}, {"rfactor", GL_FLOAT, 1}, {"scale", GL_FLOAT, 1},
+        {"normaleps", GL_FLOAT, 1}, {"steps", GL_INT, 1}, {"precision", GL_FLOAT, 1},
+        {"noisefade", GL_FLOAT, 1}, {"twistfader", GL_FLOAT, 1}, {"twistoutrofader", GL_FLOAT, 1},
+        {"exitangle", GL_FLOAT, 1}, {"fov", GL_FLOAT, 1}, {"depthmult", GL_FLOAT, 1},
+        {"depthmax", GL_FLOAT, 1}, {"showdepthmap", GL_INT, 1}, {"t1", GL_FLOAT_VEC3, 1},
+        {"t2", GL_FLOAT_VEC3, 1}, {"t3", GL_FLOAT_VEC3, 1}, {"Rotation", GL_FLOAT_MAT4, 1},
+        {"sceneselect", GL_INT, 1}, {"bnzdisplacey", GL_FLOAT, 1}, {"ddcvectors", GL_FLOAT_VEC3, N},
+        {"ddccolors", GL_FLOAT_VEC3, N}, {"ddcanglematrices", GL_FLOAT_MAT3, N},
+        {"ddcvectormult", GL_FLOAT, N}, {"ddcscalingmatrices", GL_FLOAT_MAT4, N},
+        {"ddcscroll", GL_FLOAT, 1}, {"Rotation2", GL_FLOAT_MAT4, 1}, {"mat3cam", GL_FLOAT_MAT3, 1},
+        {"mat4cam", GL_FLOAT_MAT4, 1}, {"rayorigin", GL_FLOAT_VEC3, 1}, {"raydirection", GL_FLOAT_VEC3, 1},
+        {"upvector", GL_FLOAT_VEC3, 1}, {"depthMap", GL_SAMPLER_2D, 1}, {"colorMap", GL_SAMPLER_2D, 1},
+        {"envMap", GL_SAMPLER_CUBE, 1}, {"palette", GL_SAMPLER_2D, 1}, {"masterscale", GL_FLOAT, 1},
+    };
+    GLint count = 0;
+    glGetProgramiv(built.program, GL_ACTIVE_UNIFORMS, &count);
+    for (const Expected &e : table) {
+        SCOPED_TRACE(e.name);
+        bool found = false;
+        for (GLint i = 0; i < count && !found; i++) {
+            char name[128];
+            GLint size = 0;
+            GLenum type = 0;
+            glGetActiveUniform(built.program, (GLuint)i, sizeof name, nullptr, &size, &type, name);
+            std::string bare = name;
+            if (bare.size() > 3 && bare.compare(bare.size() - 3, 3, "[0]") == 0) bare.resize(bare.size() - 3);
+            if (bare != e.name) continue;
+            found = true;
+            EXPECT_EQ(type, e.type);
+            EXPECT_EQ(size, e.size);
+        }
+        EXPECT_TRUE(found) << "not active";
+    }
+}
+
+TEST_F(RaymarchGl, RotationMatrixMatchesTheMatrixStack) {
+    const float angles[3] = {33.0f, 217.5f, -71.25f};
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(angles[0], 1.0f, 0.0f, 0.0f);
+    glRotatef(angles[1], 0.0f, 1.0f, 0.0f);
+    glRotatef(angles[2], 0.0f, 0.0f, 1.0f);
+    float stack[16], ours[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, stack);
+    glPopMatrix();
+    rotationMatrix(angles, ours);
+    for (int e = 0; e < 16; e++) EXPECT_NEAR(ours[e], stack[e], 1e-6) << e;
+}
+
+// Pixels of the read-back picture that differ from the room texture.
+int differingPixels(const std::vector<unsigned char> &picture, const FakeRoom &room, int x0, int y0, int x1, int y1) {
+    int count = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++) {
+            const int i = (y * 1920 + x) * 3;
+            if (abs(picture[i] - room.colour[i]) + abs(picture[i + 1] - room.colour[i + 1]) + abs(picture[i + 2] - room.colour[i + 2]) > 6) count++;
+        }
+    return count;
+}
+
+TEST_F(RaymarchGl, EachSceneDrawsItsPieceIntoTheRoom) {
+    const BuiltProgram built = buildRaymarchProgram();
+    ASSERT_TRUE(built.linked) << built.log;
+    setRaymarchProgram(built.program);
+    FakeRoom room(1920, 1080, 15.0f);
+    // A strip of room just in front of the eye hides the piece behind it.
+    room.setDepth(940, 980, 1920, 1080, 4.0f);
+    const RaymarchInputs inputs = {false, 65.0f, room.depthTexture, room.colourTexture, room.cube, room.palette};
+    glViewport(0, 0, 1920, 1080);
+    std::vector<unsigned char> picture(1920 * 1080 * 3);
+    for (int scene : {0, 2, 4}) {
+        SCOPED_TRACE(scene);
+        placeCamera(40.0f, 16.0 / 9.0);
+        frameTime = 2000;
+        testing::internal::CaptureStderr();
+        raymarchPass(scene, &inputs);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 1920, 1080, GL_RGB, GL_UNSIGNED_BYTE, picture.data());
+        const std::string errors = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(glErrorLines(errors).empty()) << errors;
+        // The piece covers a good part of the middle, the room shows everywhere else, and the near
+        // strip stays room colour even where it crosses the piece.
+        EXPECT_GT(differingPixels(picture, room, 660, 240, 1260, 840), 600 * 600 / 20);
+        EXPECT_EQ(differingPixels(picture, room, 0, 0, 300, 1080), 0);
+        EXPECT_EQ(differingPixels(picture, room, 1620, 0, 1920, 1080), 0);
+        EXPECT_EQ(differingPixels(picture, room, 945, 0, 975, 1080), 0);
+        GLint sceneUniform = -1;
+        glGetUniformiv(built.program, glGetUniformLocation(built.program, "sceneselect"), &sceneUniform);
+        EXPECT_EQ(sceneUniform, scene);
+    }
+}
+
+TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
+    const BuiltProgram built = buildRaymarchProgram();
+    ASSERT_TRUE(built.linked) << built.log;
+    setRaymarchProgram(built.program);
+    // The existing map: nothing on the left half (white, far), a caster 2 units from the light on
+    // the right half.
+    std::vector<unsigned char> map(1024 * 1024 * 3, 255);
+    for (int y = 0; y < 1024; y++)
+        for (int x = 512; x < 1024; x++) packDepth(2.0f, &map[(y * 1024 + x) * 3]);
+    const GLuint shmap3 = makeTexture2D(1024, 1024, map.data());
+    GLuint target, targetTexture;
+    glGenTextures(1, &targetTexture);
+    glBindTexture(GL_TEXTURE_2D, targetTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1024, 1024, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glGenFramebuffers(1, &target);
+    glBindFramebuffer(GL_FRAMEBUFFER, target);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, targetTexture, 0);
+    glViewport(0, 0, 1024, 1024);
+    FakeRoom room(16, 16, 15.0f);
+
+    placeCamera(30.0f, 1.0);   // the light's projection: only the spot cone angle may count
+    frameTime = 2000;
+    const RaymarchInputs inputs = {true, 65.0f, shmap3, shmap3, room.cube, room.palette};
+    raymarchPass(0, &inputs);
+    std::vector<unsigned char> written(1024 * 1024 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1024, 1024, GL_RGB, GL_UNSIGNED_BYTE, written.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, 1920, 1080);
+
+    // Light 9 units from the origin; the piece reaches at most 2.3 units towards it or away.
+    int hits = 0;
+    for (int y = 312; y < 712; y++)
+        for (int x = 312; x < 512; x++) {
+            const unsigned char *p = &written[(y * 1024 + x) * 3];
+            if (p[0] == 255 && p[1] == 255 && p[2] == 255) continue;
+            hits++;
+            const float depth = unpackDepth(p);
+            ASSERT_GT(depth, 6.7f) << x << "," << y;
+            ASSERT_LT(depth, 11.3f) << x << "," << y;
+        }
+    EXPECT_GT(hits, 200 * 400 / 10);
+    // Misses and nearer casters keep the map bit for bit.
+    for (int y = 0; y < 1024; y++) {
+        for (int x = 0; x < 1024; x++) {
+            const bool keep = x >= 512 || x < 100 || y < 100;
+            if (!keep) continue;
+            const int i = (y * 1024 + x) * 3;
+            ASSERT_EQ(written[i], map[i]) << x << "," << y;
+            ASSERT_EQ(written[i + 1], map[i + 1]) << x << "," << y;
+            ASSERT_EQ(written[i + 2], map[i + 2]) << x << "," << y;
+        }
+    }
+    GLfloat fov = 0.0f;
+    glGetUniformfv(built.program, glGetUniformLocation(built.program, "fov"), &fov);
+    EXPECT_NEAR(fov, 1.0 / tan(65.0 * 0.017444445 * 0.5), 1e-5);
+}
+
+}  // namespace
