@@ -1,17 +1,40 @@
-// Owns the loading milestones and the environment target. Runs once, before the music starts.
+// Owns the loading progress, the milestones, the show's assets and the environment target. Runs
+// once, before the music starts; nothing it creates is released.
 #include "shell/loading.h"
 
+#include <stdlib.h>
+
+#include "assets/collada.h"
+#include "assets/mesh.h"
+#include "assets/scene.h"
+#include "assets/shader.h"
+#include "assets/texture.h"
+#include "camera/camera.h"
+#include "camera/camera_file.h"
+#include "parts/bounce_path.h"
+#include "parts/curve_object.h"
+#include "parts/light_rig.h"
+#include "parts/raymarch.h"
 #include "platform/platform.h"
+#include "render/composite.h"
 #include "render/gl.h"
+#include "render/mesh_draw.h"
+#include "render/render_targets.h"
+#include "render/shadow.h"
 #include "shell/clock.h"
 #include "shell/diagnostics.h"
 #include "shell/dispatcher.h"
+#include "shell/keyboard.h"
 
 constexpr int ENV_TARGET_SIZE = 512;   // pixels per cube face
+constexpr float CUBE_SCALE = 0.75f;    // the cube meshes and the sculpture are modelled a third too big
+
+ShowAssets showAssets;
 
 static struct {
-    int milestoneTime;   // demoTime at the previous milestone
-    int loadingStart;    // demoTime at the start of loading
+    float progressCount;   // progress steps shown so far
+    int milestoneTime;     // demoTime at the previous milestone
+    int loadingStart;      // demoTime at the start of loading
 } loading;
 
 static struct {
@@ -20,10 +43,41 @@ static struct {
     GLuint depth;
 } envTarget;
 
-static void clearToBlack() {
+static void clearToBlack(GLbitfield buffers) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glClear(buffers);
+}
+
+static void milestone(const char *format) {
+    const int now = demoTime();
+    debugLog(format, now - loading.milestoneTime);
+    loading.milestoneTime = demoTime();
+}
+
+int progressFillWidth(float count) {
+    const float width = count * PROGRESS_STEP_PIXELS;
+    return width < PROGRESS_BAR_WIDTH ? (int)width : PROGRESS_BAR_WIDTH;
+}
+
+void progressStep() {
+    loading.progressCount += 1.0f;
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawImageRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT, showAssets.loadingPicture);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.25f);
+    drawImageRect(PROGRESS_BAR_X, PROGRESS_BAR_Y, PROGRESS_BAR_WIDTH, PROGRESS_BAR_HEIGHT, showAssets.barBack);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawImageRect(PROGRESS_BAR_X, PROGRESS_BAR_Y, progressFillWidth(loading.progressCount), PROGRESS_BAR_HEIGHT,
+                  showAssets.barFill);
+    pollKeyboard();
+    if (keyState.pressed[KEY_ESCAPE]) exit(0);   // no cleanup and no black frame
+    platformSwapBuffers();
+    debugLog("loading step %f\n", loading.progressCount);
+}
+
+static void steps(int count) {
+    for (int i = 0; i < count; i++) progressStep();
 }
 
 static void setInitialGlState() {
@@ -43,6 +97,49 @@ static void setInitialGlState() {
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0.0f);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
+}
+
+static void showFirstPicture() {
+    clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    drawImageRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT, showAssets.loadingPicture);
+    glFlush();
+    debugLog("before swapbuffers\n");
+    platformSwapBuffers();
+    debugLog("after swapbuffers\n");
+    platformHideCursor();
+}
+
+// Every face starts as env.tga; the parts render the room into the faces every frame, and the
+// mipmaps follow the base level on their own.
+static void createEnvironmentCube() {
+    glGenTextures(1, &showAssets.environmentCube);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, showAssets.environmentCube);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
+    for (int face = 0; face < 6; face++) {
+        TgaImage image = loadTextureKeepImage("env.tga");
+        const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+        if (image.pixels) {
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            glTexImage2D(target, 0, GL_RGB, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE, image.pixels);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            free(image.pixels);
+        } else {
+            glTexImage2D(target, 0, GL_RGB, ENV_TARGET_SIZE, ENV_TARGET_SIZE, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+        }
+    }
+    // The faces are rendered at 512 x 512 from here on.
+    for (int face = 0; face < 6; face++)
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, ENV_TARGET_SIZE, ENV_TARGET_SIZE, 0, GL_RGB,
+                     GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    meshShading.environmentCubeMap = showAssets.environmentCube;
 }
 
 // The environment pass target is the first framebuffer object loading creates; the dispatcher binds
@@ -71,25 +168,125 @@ unsigned int environmentFramebuffer() {
     return envTarget.framebuffer;
 }
 
+static MeshObject *loadScaledMesh(const char *name, float factor) {
+    MeshObject *mesh = loadMesh(name);
+    scaleMesh(mesh, factor);
+    return mesh;
+}
+
+static void loadCubes() {
+    const char *names[6] = {"cube1.3dm", "cube2.3dm", "cube1.3dm", "cube2.3dm", "cube3.3dm", "cube4.3dm"};
+    for (int i = 0; i < 6; i++) showAssets.cubes[i] = loadScaledMesh(names[i], CUBE_SCALE);
+}
+
+static void loadMeshPrograms() {
+    showAssets.tutorial = buildShaderProgram("tutorial2.vert", "tutorial2.frag");
+    showAssets.roomReceiver = buildShaderProgram("mshmappass2spot.vert", "mshmappass2spot.frag");
+    addSpotReceiverProgram(showAssets.roomReceiver);
+    showAssets.depthColour = buildShaderProgram("mtutorial2.vert", "mdofblur1.frag");
+}
+
+// Scene objects, the centre-piece's tables and the curve object, with their progress steps.
+static void setUpSceneObjects() {
+    cameraEye[0] = -3.0f, cameraEye[1] = 2.0f, cameraEye[2] = 4.0f;
+    cameraTarget[0] = -2.5f, cameraTarget[1] = 1.5f, cameraTarget[2] = 0.5f;
+    cameraUp[0] = 0.0f, cameraUp[1] = 1.0f, cameraUp[2] = 0.0f;
+    steps(2);
+    debugLog("init title done\n");
+    progressStep();
+    debugLog("init volumetric logo done\n");
+    progressStep();
+    showAssets.phongfx = loadScaledMesh("phongfx.3dm", CUBE_SCALE);
+    showAssets.selfIllum = buildShaderProgram("passthroughvertexshader.vert", "selfillum.frag");
+    showAssets.phongfxTexture = loadTexture("phongfx.tga");
+    showAssets.paletteTexture = loadTexture("bouncingpalette.tga");
+    buildBouncePath();
+    debugLog("init bounce box done\n");
+    progressStep();
+    showAssets.curve = loadMesh("data/ddc2.dae");
+    buildCurveObject(showAssets.curve);
+    debugLog("ddc vectors count: %d\n", curveObject.count);
+    progressStep();
+}
+
 int loadAll() {
     resetClockBase();
+    loading.progressCount = 0.0f;
     loading.milestoneTime = loading.loadingStart = demoTime();
     for (int i = 0; i < 4; i++) {
-        clearToBlack();
+        clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
         platformSwapBuffers();
     }
     setInitialGlState();
+    showAssets.loadingPicture = loadTexture("loading.tga");
+    showAssets.barFill = loadTexture("whitepixel.tga");
+    showAssets.barBack = loadTexture("darkpixel.tga");
+    showFirstPicture();
+    progressStep();
+
+    initComposite();
+    showAssets.lens = buildShaderProgram("Passthroughvertexshader.vert", "lens2.frag");
+    steps(3);
+
+    createEnvironmentCube();
     createEnvironmentTarget();
+    showAssets.selfIllumMesh = buildShaderProgram("mshmappass2.vert", "mselfillum.frag");
+    showAssets.room = loadScene("mirrorscene.scene");
+    loadCubes();
+    loadMeshPrograms();
+    steps(2);
 
     platformMusicInit(44100);
     platformMusicLoad("music.mp3");
+    progressStep();
+    milestone("loading bass %d\n");
+    progressStep();
+    milestone("loading shader init %d\n");
+    progressStep();
+    milestone("loading initshader %d\n");
+    progressStep();
 
+    setUpSceneObjects();
+    milestone("loading initobjects %d\n");
+    progressStep();
+
+    initRenderTargets();
+    glEnable(GL_MULTISAMPLE);
+    steps(2);
+    milestone("loading rendertotexture %d\n");
+    steps(2);
+
+    showAssets.fontTexture = loadTexture("font2.tga");
+    milestone("loading fontinit %d\n");
+    progressStep();
+
+    initShadowTargets();
+    progressStep();
+    milestone("loading shmap init mirrors %d\n");
+    steps(2);
+    milestone("loading shadertoy %d\n");
+    progressStep();
+    debugLog("init area lights done\n");
+    progressStep();
+    milestone("loading waterfx and mcubes %d\n");
+    progressStep();
+
+    showAssets.raymarch = buildShaderProgram("Passthroughvertexshader.vert", "raymarch1.frag");
+    setRaymarchProgram(showAssets.raymarch);
+    progressStep();
+
+    runPartA();   // one frame of part A before the show: nothing is presented
+    steps(2);
+    loadCameraFile();
     partCallCounter = 0;
+    progressStep();
     partFrameCounter = 0;
-    clearToBlack();
-    clearToBlack();
+    milestone("loading initgame %d\n");
+
+    clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     playlistIndex = PLAYLIST_START;
     debugLog("total loading time %f seconds\n", (demoTime() - loading.loadingStart) / 1000.0);
-    clearToBlack();
+    clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     return 1;
 }

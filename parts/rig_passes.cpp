@@ -1,0 +1,242 @@
+// Render passes of the light-rig parts. Holds no state of its own: it reads the rig, the show's
+// assets and the camera, and leaves the camera as it found it where a pass borrows it.
+#include "parts/rig_passes.h"
+
+#include <string.h>
+
+#include "assets/scene.h"
+#include "camera/camera.h"
+#include "camera/camera_path.h"
+#include "parts/light_rig.h"
+#include "parts/raymarch.h"
+#include "render/gl.h"
+#include "render/mesh_draw.h"
+#include "render/render_targets.h"
+#include "render/shadow.h"
+#include "shell/loading.h"
+
+constexpr int ENV_FACE_SIZE = 512;
+constexpr float ENV_NEAR = 0.1f;
+constexpr float ENV_FAR = 200.0f;
+// Backdrop quad of the cube pass in part B (world units).
+constexpr float BACKDROP_X0 = -19.0f, BACKDROP_X1 = -3.0f;
+constexpr float BACKDROP_Y0 = -0.25f, BACKDROP_Y1 = 15.75f;
+constexpr float BACKDROP_Z = -12.75f;
+
+struct SavedCamera {
+    float eye[3], target[3], up[3];
+    float roll, fov;
+};
+
+static SavedCamera saveCamera() {
+    SavedCamera saved;
+    memcpy(saved.eye, cameraEye, sizeof saved.eye);
+    memcpy(saved.target, cameraTarget, sizeof saved.target);
+    memcpy(saved.up, cameraUp, sizeof saved.up);
+    saved.roll = cameraRoll;
+    saved.fov = cameraFov;
+    return saved;
+}
+
+static void restoreCamera(const SavedCamera &saved) {
+    memcpy(cameraEye, saved.eye, sizeof saved.eye);
+    memcpy(cameraTarget, saved.target, sizeof saved.target);
+    memcpy(cameraUp, saved.up, sizeof saved.up);
+    cameraRoll = saved.roll;
+    cameraFov = saved.fov;
+}
+
+// The room is modelled with z up; the show's world has y up.
+static void loadRoomTransform() {
+    glLoadIdentity();
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+}
+
+// The extra objects of part B: the sculpture ring opposite the cubes and above the centre-piece.
+static void drawExtraObjects(void (*draw)(MeshObject &)) {
+    if (rig.mode != RIG_PART_B || !showAssets.phongfx) return;
+    glLoadIdentity();
+    glTranslatef(-rig.orbit[0], 0.0f, -rig.orbit[2]);
+    glRotatef(rig.tumble[1], 0.0f, 1.0f, 0.0f);
+    glRotatef(rig.tumble[2], 1.0f, 0.0f, 0.0f);
+    draw(*showAssets.phongfx);
+    glLoadIdentity();
+    glTranslatef(0.0f, 5.5f, 0.0f);
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(rig.tumble[0], 0.0f, 0.0f, 1.0f);
+    draw(*showAssets.phongfx);
+}
+
+// Every room object, then the two cube slots with the cube transform (and part B's extras).
+static void drawRigObjects(void (*draw)(MeshObject &)) {
+    loadRoomTransform();
+    const Scene *room = showAssets.room;
+    for (int i = 0; room && i < room->count; i++) draw(*room->objects[i]);
+    loadCubeTransform();
+    for (int slot = 0; slot < 2; slot++)
+        if (rig.cubeSlots[slot]) draw(*rig.cubeSlots[slot]);
+    drawExtraObjects(draw);
+}
+
+static void drawSpotCaster(MeshObject &mesh) {
+    drawSpotDepth(mesh, shadowPrograms.spotDepth);
+}
+
+static void drawReceiver(MeshObject &mesh) {
+    drawSpotReceivers(mesh, showAssets.roomReceiver);
+}
+
+static void drawDepthAsColour(MeshObject &mesh) {
+    drawDirectionalDepth(mesh, 0, showAssets.depthColour);
+}
+
+static RaymarchInputs raymarchInputs(bool toShadowMap) {
+    RaymarchInputs inputs = {};
+    inputs.toShadowMap = toShadowMap;
+    inputs.spotConeAngle = RIG_CONE_ANGLE;
+    inputs.depthTexture = toShadowMap ? shmap3.colour : fb1.colour;
+    inputs.colorTexture = toShadowMap ? shmap3.colour : fb5.colour;
+    inputs.environmentCube = showAssets.environmentCube;
+    inputs.paletteTexture = showAssets.paletteTexture;
+    return inputs;
+}
+
+// The centre-piece seen from the light, written over the casters already in shmap2.
+static void castCentrePiece(int light, int scene) {
+    copyShadowToGlenz();
+    const SavedCamera saved = saveCamera();
+    memcpy(cameraEye, rig.lightEye[light], sizeof cameraEye);
+    memcpy(cameraTarget, rig.lightTarget[light], sizeof cameraTarget);
+    cameraUp[0] = 0.0f, cameraUp[1] = 1.0f, cameraUp[2] = 0.0f;
+    cameraRoll = 0.0f;
+    const RaymarchInputs inputs = raymarchInputs(true);
+    raymarchPass(scene, &inputs);
+    restoreCamera(saved);
+}
+
+void runShadowAtlasPass() {
+    const SavedCamera saved = saveCamera();
+    for (int light = 0; light < RIG_SHADOW_LIGHTS; light++) {
+        glBindFramebuffer(GL_FRAMEBUFFER, shmap2.framebuffer);
+        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+        glClearDepth(1.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        glDepthMask(GL_TRUE);
+        glEnable(GL_CULL_FACE);
+        glEnable(GL_DEPTH_TEST);
+        glCullFace(GL_FRONT);
+        glViewport(0, 0, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
+        selectSpotLight(light);
+        drawRigObjects(drawSpotCaster);
+        const int scene = rigShadowScene(light);
+        if (scene >= 0) castCentrePiece(light, scene);
+        glBindFramebuffer(GL_FRAMEBUFFER, shmap2.framebuffer);
+        copyShadowToAtlas(light);
+    }
+    restoreCamera(saved);
+}
+
+// Face i looks along +X, -X, -Y, +Y, -Z, +Z and is stored in the cube face it looks at.
+static void loadCubeFaceProjection(int face) {
+    static const float directions[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, -1, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 1}};
+    static const float ups[6][3] = {{0, -1, 0}, {0, -1, 0}, {0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, -1, 0}};
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(90.0, 1.0, ENV_NEAR, ENV_FAR);
+    gluLookAt(0.0, 0.0, 0.0, directions[face][0], directions[face][1], directions[face][2], ups[face][0],
+              ups[face][1], ups[face][2]);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+static GLenum cubeFaceTarget(int face) {
+    static const GLenum targets[6] = {
+        GL_TEXTURE_CUBE_MAP_POSITIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_X, GL_TEXTURE_CUBE_MAP_NEGATIVE_Y,
+        GL_TEXTURE_CUBE_MAP_POSITIVE_Y, GL_TEXTURE_CUBE_MAP_NEGATIVE_Z, GL_TEXTURE_CUBE_MAP_POSITIVE_Z,
+    };
+    return targets[face];
+}
+
+static void drawBackdrop() {
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glLoadIdentity();
+    glUseProgram(showAssets.selfIllum);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    glUniform4fv(glGetUniformLocation(showAssets.selfIllum, "glColor"), 1, colour);
+    glUniform1i(glGetUniformLocation(showAssets.selfIllum, "colorMap"), 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, showAssets.phongfxTexture);
+    glBegin(GL_TRIANGLES);
+    glTexCoord2f(0, 0); glVertex3f(BACKDROP_X0, BACKDROP_Y0, BACKDROP_Z);
+    glTexCoord2f(1, 0); glVertex3f(BACKDROP_X1, BACKDROP_Y0, BACKDROP_Z);
+    glTexCoord2f(1, 1); glVertex3f(BACKDROP_X1, BACKDROP_Y1, BACKDROP_Z);
+    glTexCoord2f(0, 0); glVertex3f(BACKDROP_X0, BACKDROP_Y0, BACKDROP_Z);
+    glTexCoord2f(1, 1); glVertex3f(BACKDROP_X1, BACKDROP_Y1, BACKDROP_Z);
+    glTexCoord2f(0, 1); glVertex3f(BACKDROP_X0, BACKDROP_Y1, BACKDROP_Z);
+    glEnd();
+    glUseProgram(0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_CULL_FACE);
+}
+
+void runEnvironmentPass() {
+    for (int face = 0; face < 6; face++) {
+        loadCubeFaceProjection(face);
+        glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer());
+        const float shade = 1.0f / (float)(face + 1);
+        glClearColor(shade, 0.0f, shade, 1.0f);
+        glClearDepth(1.0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glViewport(0, 0, ENV_FACE_SIZE, ENV_FACE_SIZE);
+        cameraSetupSuppressed = true;   // the receivers keep the face's projection
+        drawRigObjects(drawReceiver);
+        if (rig.mode == RIG_PART_B) drawBackdrop();
+        cameraSetupSuppressed = false;
+        glBindTexture(GL_TEXTURE_CUBE_MAP, showAssets.environmentCube);
+        glCopyTexSubImage2D(cubeFaceTarget(face), 0, 0, 0, 0, 0, ENV_FACE_SIZE, ENV_FACE_SIZE);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    }
+}
+
+// The room in colour with its spot-light shadows, into the multisample scene target.
+static void drawRoomColour() {
+    glViewport(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    glBindFramebuffer(GL_FRAMEBUFFER, fb2.framebuffer);
+    glClearStencil(0);
+    glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glCullFace(GL_FRONT);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    gluPerspective(65.0, 1.7777778, 0.1, 1.0);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    captureRaymarchBaseProjection();
+    updateCamera();
+    computeSpotMatrices();
+    drawRigObjects(drawReceiver);
+}
+
+// The camera's depth of every object as colour, for the raymarch pass to compare with.
+static void drawRoomDepth() {
+    glEnable(GL_DEPTH_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, fb1.framebuffer);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    glClearStencil(0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    drawRigObjects(drawDepthAsColour);
+}
+
+void runFinalPass() {
+    drawRoomColour();
+    drawRoomDepth();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, fb2.framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fb5.framebuffer);
+    glBlitFramebuffer(0, 0, FRAME_WIDTH, FRAME_HEIGHT, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_COLOR_BUFFER_BIT,
+                      GL_LINEAR);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    const RaymarchInputs inputs = raymarchInputs(false);
+    raymarchPass(rigScreenScene(), &inputs);
+}
