@@ -61,7 +61,7 @@ static char pictureA[4 << 20], pictureB[4 << 20];
 
 TEST(Capture, FramesOfTheSameMomentAreIdenticalPngs) {
     if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no display";
-    enterScratchDir();
+    enterScratchDirWithShowData();
     writeDataText("sync1.csv", SHORT_SCORE);
     char out[16384];
     ASSERT_EQ(0, runShow("--frames first --at 0.5,1.25 --fps 8", out, sizeof out)) << out;
@@ -81,7 +81,7 @@ TEST(Capture, FramesOfTheSameMomentAreIdenticalPngs) {
 
 TEST(Capture, MomentAfterTheEndOfTheShowFails) {
     if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no display";
-    enterScratchDir();
+    enterScratchDirWithShowData();
     writeDataText("sync1.csv", SHORT_SCORE);
     char out[16384];
     EXPECT_EQ(1, runShow("--frames late --at 0.25,30 --fps 8", out, sizeof out)) << out;
@@ -91,7 +91,7 @@ TEST(Capture, MomentAfterTheEndOfTheShowFails) {
 
 TEST(Capture, ShortShowGivesAPlayableVideoWithMusicOfTheSameLength) {
     if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no display";
-    enterScratchDir();
+    enterScratchDirWithShowData();
     writeDataText("sync1.csv", SHORT_SCORE);
     char out[16384];
     // Ten seconds of music: the video is cut to the show's length.

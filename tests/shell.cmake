@@ -3,7 +3,11 @@ lightrig_add_test(clock_test clock_test.cpp)
 lightrig_add_test(sync_track_test sync_track_test.cpp)
 lightrig_add_test(show_test show_test.cpp GL)
 
+# The show with its development trace, so end-to-end runs can see where it is.
+add_executable(lightrig_traced ${PROJECT_SOURCE_DIR}/shell/main.cpp)
+target_link_libraries(lightrig_traced PRIVATE lightrig_engine lightrig_log_verbose)
+
 # End to end: the built show in a scratch directory, ended by the sync track and by Escape.
 add_test(NAME show_end_to_end
-  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/show_end_to_end.sh $<TARGET_FILE:lightrig>)
-set_tests_properties(show_end_to_end PROPERTIES LABELS gl TIMEOUT 120 RUN_SERIAL TRUE)
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/show_end_to_end.sh $<TARGET_FILE:lightrig_traced> ${LIGHTRIG_DATA_DIR})
+set_tests_properties(show_end_to_end PROPERTIES LABELS gl TIMEOUT 900 RUN_SERIAL TRUE)

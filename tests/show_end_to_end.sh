@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Runs the built show on the current display from a scratch directory: once ended by the sync
-# track's exit row, once by an Escape key press. Both must end with status 0.
+# Runs the show (built with its trace) on the current display from a scratch directory: once ended by the sync
+# track's exit row, once by an Escape key press during the show and once during loading. All must end
+# with status 0. Usage: show_end_to_end.sh LIGHTRIG_EXE SHOW_DATA_DIR
 set -u
 exe=$1
+content=$2
 work=$(mktemp -d /tmp/lightrig-e2e-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/data"
 cd "$work"
+for f in "$content"/*; do [ "$(basename "$f")" = sync1.csv ] || ln -s "$f" data/; done
 fail=0
 
 write_track() {   # write_track ROWS EXIT_ROW: part changes at rows 2 and 4
@@ -22,19 +25,33 @@ write_track() {   # write_track ROWS EXIT_ROW: part changes at rows 2 and 4
 
 # 1. The track ends the show after two part changes.
 write_track 10 6
-timeout 60 "$exe" > out.txt 2> err.txt
+timeout 300 "$exe" > out.txt 2> err.txt
 status=$?
 if [ $status -ne 0 ]; then echo "FAIL: show ended by the track with status $status"; cat err.txt; fail=1
 else echo "ok: show ended by the track with status 0"; fi
 if grep -q "^ERROR" err.txt; then echo "FAIL: GL errors"; grep "^ERROR" err.txt | head; fail=1; fi
+for part in 60 66 62; do
+  grep -q "demoeffect is now $part" out.txt || { echo "FAIL: part $part never started"; fail=1; }
+done
 
-# 2. Escape ends a show whose track never does.
+press_escape() { xdotool keydown Escape; sleep 0.2; xdotool keyup Escape; }
+
+wait_for_line() {   # wait_for_line TEXT PID: until the trace shows TEXT or the show has ended
+  for _ in $(seq 1 3000); do
+    grep -q "$1" out.txt && return 0
+    kill -0 "$2" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+
+# 2. Escape ends a show whose track never does, once it plays.
 write_track 4 -1
-"$exe" > out.txt 2> err.txt &
+stdbuf -oL "$exe" > out.txt 2> err.txt &
 pid=$!
-sleep 3
-xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
-for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+wait_for_line "demoeffect is now 60" $pid || echo "the show did not start"
+press_escape
+for _ in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 $pid 2>/dev/null; then echo "FAIL: Escape did not end the show"; kill -9 $pid; fail=1
 else
   wait $pid; status=$?
@@ -42,9 +59,24 @@ else
   else echo "ok: show ended by Escape with status 0"; fi
 fi
 
-# 3. A missing sync track is a clear error with status 1.
+# 3. Escape during loading ends the process at the next progress step, with status 0 and before
+#    the show starts.
+stdbuf -oL "$exe" > out.txt 2> err.txt &
+pid=$!
+wait_for_line "loading step 2" $pid
+press_escape
+for _ in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 $pid 2>/dev/null; then echo "FAIL: Escape during loading did not end the show"; kill -9 $pid; fail=1
+else
+  wait $pid; status=$?
+  if [ $status -ne 0 ]; then echo "FAIL: Escape during loading gave status $status"; fail=1
+  elif grep -q "main init done" out.txt; then echo "FAIL: the show went on loading after Escape"; fail=1
+  else echo "ok: Escape during loading ends with status 0"; fi
+fi
+
+# 4. A missing sync track is a clear error with status 1.
 rm data/sync1.csv
-timeout 60 "$exe" > out.txt 2> err.txt
+timeout 300 "$exe" > out.txt 2> err.txt
 status=$?
 if [ $status -ne 1 ] || ! grep -q "sync1.csv" err.txt; then echo "FAIL: missing track gave status $status"; cat err.txt; fail=1
 else echo "ok: missing sync track ends with status 1"; fi

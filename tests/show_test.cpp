@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "render/gl.h"
+#include "render/render_targets.h"
 #include "shell/clock.h"
 #include "shell/dispatcher.h"
 #include "shell/keyboard.h"
@@ -21,7 +22,7 @@ protected:
     // Starts the show in a scratch directory with the given sync table; the clock is driven and
     // stands at 0 until a frame is run.
     void start(const char *syncCsv) {
-        enterScratchDir();
+        enterScratchDirWithShowData();
         writeDataText("sync1.csv", syncCsv);
         driveClock(1000);
         setDrivenCounter(0);
@@ -68,14 +69,35 @@ TEST_F(Show, FirstFrameStartsPartAWithZeroFrameFactor) {
     EXPECT_NEAR(frameFactor, 17 * 0.06f, 1e-5f);
 }
 
-TEST_F(Show, PartAFillsTheScreenBlue) {
-    start(track({}, 4).c_str());
-    frameAt(10);
-    unsigned char pixel[4] = {};
-    readPresentedPixel(pixel);
-    EXPECT_NEAR(pixel[0], 26, 1);
-    EXPECT_NEAR(pixel[1], 64, 1);
-    EXPECT_NEAR(pixel[2], 230, 1);
+// A frame of the part on screen: no GL error line, and a picture with something in it.
+void expectPartPicture(const char *part) {
+    static unsigned char pixels[FRAME_WIDTH * FRAME_HEIGHT / 4 * 4];
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, FRAME_WIDTH / 2, FRAME_HEIGHT / 2, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    int minimum = 255, maximum = 0;
+    for (int i = 0; i < FRAME_WIDTH * FRAME_HEIGHT / 4 * 4; i += 4) {
+        const int luma = (pixels[i] + pixels[i + 1] + pixels[i + 2]) / 3;
+        minimum = luma < minimum ? luma : minimum;
+        maximum = luma > maximum ? luma : maximum;
+    }
+    EXPECT_GT(maximum - minimum, 60) << part << " drew a flat picture";
+}
+
+TEST_F(Show, EachPartDrawsAPictureWithoutGlErrors) {
+    start(track({{1, "0,0,14,0,0,0,0\n"}, {3, "0,0,14,0,0,0,0\n"}}, 8).c_str());
+    testing::internal::CaptureStderr();
+    frameAt(0);
+    expectPartPicture("part A");
+    frameAt(400);
+    frameAt(450);
+    EXPECT_EQ(demoeffect, PART_C);
+    expectPartPicture("part C");
+    frameAt(1100);
+    frameAt(1150);
+    EXPECT_EQ(demoeffect, PART_B);
+    expectPartPicture("part B");
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
 }
 
 TEST_F(Show, TwoNextPartRowsInOneFrameAdvanceOverTwoFrames) {
@@ -129,7 +151,9 @@ TEST_F(Show, ExitRowEndsWithOneMoreFrameAndABlackPicture) {
     start(track({{1, "0,0,0,0,0,255,0\n"}}, 4).c_str());
     EXPECT_TRUE(frameAt(0));
     EXPECT_TRUE(frameAt(400));   // Escape injected and polled in this frame
+    const int framesBefore = partFrameCounter;
     EXPECT_FALSE(frameAt(420));  // the quitting frame
+    EXPECT_EQ(partFrameCounter, framesBefore);   // no part ran
     EXPECT_EQ(quitRequested, 1);
     unsigned char pixel[4] = {255, 255, 255, 255};
     readPresentedPixel(pixel);

@@ -1,4 +1,5 @@
 // Scratch directories for tests that read data files; each call makes a new one under /tmp.
+#include <dirent.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -21,6 +22,24 @@ const char *enterScratchDir() {
     snprintf(data, sizeof data, "%s/data", path);
     mkdir(data, 0755);
     if (chdir(path) != 0) abort();
+    return path;
+}
+
+const char *enterScratchDirWithShowData() {
+    const char *path = enterScratchDir();
+    DIR *dir = opendir(LIGHTRIG_DATA_DIR);
+    if (!dir) {
+        fprintf(stderr, "no show data in %s: build the content first\n", LIGHTRIG_DATA_DIR);
+        abort();
+    }
+    while (struct dirent *entry = readdir(dir)) {
+        if (entry->d_name[0] == '.' || strcmp(entry->d_name, "sync1.csv") == 0) continue;
+        char from[PATH_MAX], to[PATH_MAX];
+        snprintf(from, sizeof from, "%s/%s", LIGHTRIG_DATA_DIR, entry->d_name);
+        snprintf(to, sizeof to, "data/%s", entry->d_name);
+        if (symlink(from, to) != 0) abort();
+    }
+    closedir(dir);
     return path;
 }
 

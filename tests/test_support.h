@@ -10,6 +10,9 @@ bool openTestGlContext();
 // Creates a fresh directory with an empty data/ inside and makes it the working directory.
 // Returns its path (valid until the next call).
 const char *enterScratchDir();
+// Like enterScratchDir, with data/ holding links to the show's generated content except the sync
+// track, which the test writes itself.
+const char *enterScratchDirWithShowData();
 // Writes data/<name> below the working directory.
 void writeDataFile(const char *name, const void *bytes, size_t size);
 void writeDataText(const char *name, const char *text);

@@ -1,0 +1,99 @@
+// The light rig's logic: the fixed spot lights, the flash floor, part B's fade value, the rotation
+// clocks and which centre-piece each mode casts into the shadow atlas.
+#include <gtest/gtest.h>
+#include <math.h>
+#include <string.h>
+
+#include "parts/light_rig.h"
+#include "shell/clock.h"
+#include "shell/crt_rand.h"
+#include "shell/dispatcher.h"
+#include "shell/sync_track.h"
+
+namespace {
+
+TEST(LightRig, FixedRigIsTheSameWhateverTheGeneratorDidBefore) {
+    resetLightRig();
+    buildFixedLightRig();
+    float eyes[RIG_SPOT_LIGHTS][3], targets[RIG_SPOT_LIGHTS][3];
+    memcpy(eyes, rig.lightEye, sizeof eyes);
+    memcpy(targets, rig.lightTarget, sizeof targets);
+    crtSrand(31);
+    for (int i = 0; i < 100; i++) crtRand();
+    buildFixedLightRig();
+    EXPECT_EQ(memcmp(eyes, rig.lightEye, sizeof eyes), 0);
+    EXPECT_EQ(memcmp(targets, rig.lightTarget, sizeof targets), 0);
+    EXPECT_EQ(rig.lightEye[0][0], 13.0f);
+    EXPECT_EQ(rig.lightEye[1][1], 10.0f);
+    // The random lights stay inside their box: +-20 across, +-4 high.
+    for (int light = 2; light < RIG_SPOT_LIGHTS; light++) {
+        EXPECT_LE(fabsf(rig.lightEye[light][0]), 20.0f);
+        EXPECT_LE(fabsf(rig.lightEye[light][1]), 4.0f);
+        EXPECT_LE(fabsf(rig.lightEye[light][2]), 20.0f);
+    }
+}
+
+TEST(LightRig, FlashDecaysToItsFloorAndNeverBelow) {
+    const float floorColour[4] = {0.1538462f, 0.1153846f, 0.0f, 1.0f};
+    float flash[4] = {0.9f, 0.8f, 0.7f, 1.0f};
+    for (int frame = 0; frame < 200; frame++) {
+        decayFlash(flash, frame % 3 == 0 ? 5.0f : 1.0f);
+        for (int c = 0; c < 4; c++) ASSERT_GE(flash[c], floorColour[c]);
+    }
+    for (int c = 0; c < 4; c++) EXPECT_EQ(flash[c], floorColour[c]);
+    float fresh[4] = {0.0f, 0.0f, 0.0f, 0.0f};   // below the floor: lifted at once
+    decayFlash(fresh, 0.0f);
+    for (int c = 0; c < 4; c++) EXPECT_EQ(fresh[c], floorColour[c]);
+}
+
+TEST(LightRig, PartBFadeValueSwingsBetweenHalfAndTwoAndAHalf) {
+    float low = 10.0f, high = -10.0f;
+    for (float frames = 0.0f; frames < 20000.0f; frames += 7.0f) {
+        const float v = partBFadeValue(frames);
+        low = fminf(low, v);
+        high = fmaxf(high, v);
+    }
+    EXPECT_NEAR(low, 0.5f, 1e-3f);
+    EXPECT_NEAR(high, 2.5f, 1e-3f);
+    EXPECT_TRUE(isfinite(partBFadeValue(3.0e7f)));   // past the reflection point
+}
+
+TEST(LightRig, OrbitKeepsItsRadiusAndPartBAddsItsOwnTurn) {
+    resetLightRig();
+    resetDispatcher();
+    resetSyncPlayer();
+    frameTime = 30000;
+    updateRotationClocks();
+    EXPECT_NEAR(hypotf(rig.orbit[0], rig.orbit[2]), 6.25f, 1e-4f);
+    EXPECT_EQ(rig.orbit[1], 0.0f);
+    for (int i = 0; i < 3; i++) {
+        EXPECT_GE(rig.tumble[i], 0.0f);
+        EXPECT_LT(rig.tumble[i], 360.0f);
+    }
+    const float inA[3] = {rig.orbit[0], rig.orbit[1], rig.orbit[2]};
+    playlistIndex = 22;   // scene 33 is on
+    partstarttime = 20000;
+    updateRotationClocks();
+    EXPECT_GT(fabsf(rig.orbit[0] - inA[0]) + fabsf(rig.orbit[2] - inA[2]), 0.01f);
+    resetDispatcher();
+}
+
+TEST(LightRig, ShadowScenesFollowTheMode) {
+    resetLightRig();
+    rig.mode = RIG_PART_A;
+    EXPECT_EQ(rigShadowScene(0), 0);
+    EXPECT_EQ(rigShadowScene(1), -1);   // part A: the first light only
+    EXPECT_EQ(rigScreenScene(), 0);
+    rig.mode = RIG_PART_B;
+    EXPECT_EQ(rigShadowScene(0), 2);
+    EXPECT_EQ(rigShadowScene(1), 2);
+    EXPECT_EQ(rigScreenScene(), 2);
+    rig.mode = RIG_PART_C;
+    rig.variant = 1;
+    EXPECT_EQ(rigShadowScene(1), 4);
+    EXPECT_EQ(rigScreenScene(), 4);
+    rig.variant = 0;
+    EXPECT_EQ(rigShadowScene(1), 3);
+}
+
+}  // namespace
