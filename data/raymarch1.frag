@@ -162,13 +162,22 @@ float sculpture(vec3 q) {
 }
 
 // ---- scene 2: the crystal ----------------------------------------------------------------------------
+// A round-cut gem: table, sixteen crown facets, girdle and sixteen pavilion facets down to the
+// point, 1.3 object units across.
 float crystal(vec3 q) {
-    q.y /= squash * 1.2;
-    vec3 a = abs(q);
-    vec3 n = vec3(0.850651, 0.525731, 0.0);   // dodecahedron face normals, folded
-    float dodeca = max(max(dot(a, n.xyz), dot(a, n.zxy)), dot(a, n.yzx)) - 0.92;
-    float octa = dot(a, vec3(0.57735)) - 1.02;
-    return max(dodeca, octa) * squash * 0.85;
+    q.y /= squash;
+    q /= 1.3;
+    // Sixteen-fold symmetry round the vertical axis: fold into the sector 0..22.5 degrees.
+    q.xz = abs(q.xz);
+    if (q.z > q.x) q.xz = q.zx;
+    vec2 fold = vec2(-0.382683, 0.923880);   // normal of the 22.5 degree line
+    q.xz -= 2.0 * max(dot(q.xz, fold), 0.0) * fold;
+    float r = dot(q.xz, vec2(0.980785, 0.195090));   // towards the facet in the middle of the sector
+    float star = dot(vec2(q.x, q.y), vec2(0.42, 0.907)) - 0.62;   // small facets round the table
+    float crown = dot(vec2(r, q.y), vec2(0.664, 0.747)) - 0.701;
+    float pavilion = dot(vec2(r, q.y), vec2(0.669, -0.743)) - 0.706;
+    float d = max(max(max(q.y - 0.45, star), max(crown, r - 1.0)), pavilion);
+    return d * 1.3 * squash;
 }
 
 // ---- scene 4: the chain --------------------------------------------------------------------------------
@@ -179,7 +188,7 @@ float bead(vec3 q, int k) {
     q -= start.xyz;
     float along = clamp(dot(q, axis.xyz), 0.0, start.w);
     float u = along / max(start.w, 1e-3);
-    float swell = 0.7 + 1.2 * u * (1.0 - u);
+    float swell = 0.58 + 1.68 * u * (1.0 - u);
     return length(q - axis.xyz * along) - axis.w * swell;
 }
 
@@ -210,7 +219,8 @@ float setUpPiece() {
         pieceTurn = upper3(Rotation);
         // A short shiver when the noise begins, then a steady swell.
         noiseAmount = clamp(-noisefade * 0.25, 0.0, 1.0) + 0.6 * sin(PI * clamp(noisefade, 0.0, 1.0));
-        twistRate = twistfader * (1.1 + 0.5 * sin(iTimetwist * 0.7));
+        // The twist unwinds while the block unfolds.
+        twistRate = twistfader * (1.1 + 0.5 * sin(iTimetwist * 0.7)) * (1.0 - 0.85 * twistoutrofader);
         float unfold = twistoutrofader * exitangle * 0.25;
         unfoldTurn = vec2(cos(unfold), sin(unfold));
         ringTurn = turnZ(radians(t1.y) * 0.25) * turnX(radians(t1.x) * 0.5 + 0.6);
@@ -225,7 +235,7 @@ float setUpPiece() {
         squash = 1.0 - 0.16 * contact;
         float height = (bnzdisplacey - 0.65) * 0.6 - 0.75 + 1.55 * arc - 0.2 * contact;
         pieceCentre = vec3(0.0, height, 0.0) * pieceSize;
-        return 1.3;
+        return 1.4;
     }
     pieceTurn = upper3(Rotation2);
     segmentCount = sceneselect == 4 ? 20.0 : 0.0;
@@ -436,7 +446,8 @@ void main() {
         metal = 1.0;
         shininess = 90.0;
     } else if (glass) {
-        base = texture2D(palette, vec2(fract(iTime * 0.035 + 0.3 * dot(n, vec3(0.4, 0.7, 0.2))), 0.5)).rgb;
+        // One tint for the whole crystal, drifting through the palette.
+        base = texture2D(palette, vec2(fract(iTime * 0.035), 0.5)).rgb;
         metal = 0.0;
         shininess = 160.0;
     } else {
@@ -472,7 +483,7 @@ void main() {
         metal = 0.0;
         shininess = 120.0;
     }
-    vec3 f0 = mix(vec3(0.04), base * 0.85, metal);
+    vec3 f0 = mix(vec3(glass ? 0.12 : 0.04), base * 0.85, metal);   // 0.12: a gem's high index
     vec3 fresnel = f0 + (1.0 - f0) * (rim2 * rim2 * rim);
 
     // Crystal: out of the far side. Without refraction the view passes straight through.
@@ -500,8 +511,8 @@ void main() {
     vec3 room = vec3(texture2D(colorMap, clamp(centreUv + fringe, 0.0, 1.0)).r, texture2D(colorMap, centreUv).g,
                      texture2D(colorMap, clamp(centreUv - fringe, 0.0, 1.0)).b);
     float thickness = clamp(insideT / pieceSize, 0.0, 1.5);
-    vec3 through = mix(room, second, 0.45) * mix(vec3(1.0), base, 0.45 + 0.35 * thickness);
-    vec3 clear = mix(through, reflection, fresnel.x) + base * (0.18 * (1.0 - fresnel.x) + 0.25 * rim2);
+    vec3 through = (room * 0.6 + second * 0.7) * mix(vec3(1.0), base, 0.3 + 0.3 * thickness);
+    vec3 clear = mix(through, reflection, fresnel.x) + base * (0.1 * (1.0 - fresnel.x) + 0.2 * rim2);
 
     vec3 col = glass ? clear : opaque;
     col += vec3(1.0, 0.95, 0.85) * pow(ndh, shininess) * (glass ? 3.0 : mix(1.6, 2.2, metal) * shade);
