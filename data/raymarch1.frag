@@ -29,7 +29,7 @@ uniform float rfactor;           // ratio of refraction indices outside / inside
 uniform float scale;             // size of the piece, multiplied with masterscale
 uniform float normaleps;         // normal estimation step, object units
 uniform int steps;               // march steps
-uniform float precision;         // hit distance at unit ray length
+uniform float precision;         // hit distance next to the eye; grows with the ray length
 uniform float noisefade;         // scene 0: 0 before the noise, then 1 falling to -17
 uniform float twistfader;        // scene 0: 0..1 twist strength
 uniform float twistoutrofader;   // scene 0: 0..1 unfolding
@@ -49,7 +49,7 @@ uniform vec3 ddcvectors[20];         // unit directions; segment i starts where 
 uniform vec3 ddccolors[20];
 uniform mat3 ddcanglematrices[20];   // rotation taking +Y onto ddcvectors[i]
 uniform float ddcvectormult[20];     // lengths
-uniform mat4 ddcscalingmatrices[20]; // thickness across the segment in [0][0] and [2][2]
+uniform mat4 ddcscalingmatrices[20]; // thickness across the segment: [0][0] (= [2][2], round beads)
 uniform float ddcscroll;             // minus the scroll, segments
 uniform mat4 Rotation2;          // orientation of the chain (scene 4)
 uniform mat3 mat3cam;            // upper-left 3 x 3 of the projection before the camera set-up
@@ -127,12 +127,12 @@ vec2 turn2(vec2 v, float c, float s) {
 }
 
 mat3 turnX(float a) {
-    float c = cos(a), s = sin(a);
+    float c = fastCos(a), s = fastSin(a);
     return mat3(1.0, 0.0, 0.0, 0.0, c, s, 0.0, -s, c);
 }
 
 mat3 turnZ(float a) {
-    float c = cos(a), s = sin(a);
+    float c = fastCos(a), s = fastSin(a);
     return mat3(c, s, 0.0, -s, c, 0.0, 0.0, 0.0, 1.0);
 }
 
@@ -218,11 +218,11 @@ float setUpPiece() {
     if (sceneselect == 0) {
         pieceTurn = upper3(Rotation);
         // A short shiver when the noise begins, then a steady swell.
-        noiseAmount = clamp(-noisefade * 0.25, 0.0, 1.0) + 0.6 * sin(PI * clamp(noisefade, 0.0, 1.0));
+        noiseAmount = clamp(-noisefade * 0.25, 0.0, 1.0) + 0.6 * fastSin(PI * clamp(noisefade, 0.0, 1.0));
         // The twist unwinds while the block unfolds.
-        twistRate = twistfader * (1.1 + 0.5 * sin(iTimetwist * 0.7)) * (1.0 - 0.85 * twistoutrofader);
+        twistRate = twistfader * (1.1 + 0.5 * fastSin(iTimetwist * 0.7)) * (1.0 - 0.85 * twistoutrofader);
         float unfold = twistoutrofader * exitangle * 0.25;
-        unfoldTurn = vec2(cos(unfold), sin(unfold));
+        unfoldTurn = vec2(fastCos(unfold), fastSin(unfold));
         ringTurn = turnZ(radians(t1.y) * 0.25) * turnX(radians(t1.x) * 0.5 + 0.6);
         return 1.9 + 0.95 * twistoutrofader;
     }
@@ -259,7 +259,7 @@ void pickSegments(vec3 ro, vec3 rd) {
         int i = int(f);
         vec3 step = ddcvectors[i] * ddcvectormult[i];
         vec3 oc = ro - (joint + step * 0.5);
-        float r = ddcvectormult[i] * 0.5 + max(ddcscalingmatrices[i][0][0], ddcscalingmatrices[i][2][2]) * 1.05;
+        float r = ddcvectormult[i] * 0.5 + ddcscalingmatrices[i][0][0] * 1.05;
         float b = dot(oc, rd);
         float h = b * b - dot(oc, oc) + r * r;
         if (h > 0.0 && sqrt(h) - b > 0.0 && slotCount < MAX_SLOTS) {
@@ -295,7 +295,7 @@ vec3 keyLight() {
     vec3 l = vec3(-0.55, 0.75, 0.55);
     if (sceneselect == 4) {
         float a = radians(t3.y) * 0.5;
-        l.xz = turn2(l.xz, cos(a), sin(a));
+        l.xz = turn2(l.xz, fastCos(a), fastSin(a));
     }
     return normalize(l);
 }
