@@ -242,8 +242,8 @@ float setUpPiece() {
     return 2.75;
 }
 
-// Scene 4: the segments whose bounding spheres the object-space ray passes through. The joints
-// come from adding up the segments, centred on the mean of the segment midpoints.
+// Scene 4: the segments the object-space ray passes within a bead's thickness of. The joints come
+// from adding up the segments, centred on the mean of the segment midpoints.
 void pickSegments(vec3 ro, vec3 rd) {
     vec3 joint = vec3(0.0);
     vec3 sum = vec3(0.0);
@@ -257,12 +257,17 @@ void pickSegments(vec3 ro, vec3 rd) {
     joint = chainShift;
     for (float f = 0.0; f < segmentCount; f += 1.0) {
         int i = int(f);
-        vec3 step = ddcvectors[i] * ddcvectormult[i];
-        vec3 oc = ro - (joint + step * 0.5);
-        float r = ddcvectormult[i] * 0.5 + ddcscalingmatrices[i][0][0] * 1.05;
-        float b = dot(oc, rd);
-        float h = b * b - dot(oc, oc) + r * r;
-        if (h > 0.0 && sqrt(h) - b > 0.0 && slotCount < MAX_SLOTS) {
+        vec3 axis = ddcvectors[i];
+        float len = ddcvectormult[i];
+        vec3 step = axis * len;
+        // Closest approach of the ray (from ro along rd, forwards only) and the segment.
+        vec3 w = ro - joint;
+        float b = dot(rd, axis);
+        float along = clamp((dot(axis, w) - b * dot(rd, w)) / max(1.0 - b * b, 1e-5), 0.0, len);
+        float ahead = max(dot(joint + axis * along - ro, rd), 0.0);
+        vec3 gap = ro + rd * ahead - joint - axis * along;
+        float reach = ddcscalingmatrices[i][0][0] * 1.05 + 0.02;
+        if (dot(gap, gap) < reach * reach && slotCount < MAX_SLOTS) {
             int k = int(slotCount);
             slotSegment[k] = f;
             slotStart[k] = vec4(joint, ddcvectormult[i]);
@@ -466,16 +471,16 @@ void main() {
             }
         }
         int i = int(segment);
-        // In the bead's own frame (+Y along it): three fine spiral bands round it, from
+        // In the bead's own frame (+Y along it): three thin inlaid spiral lines round it, from
         // sin(3 angle + 14 y) with the angle's cosine and sine taken from the frame.
         local = local * ddcanglematrices[i];
         float along = clamp(local.y / ddcvectormult[i], 0.0, 1.0);
         vec2 around = local.xz / max(length(local.xz), 1e-4);
         float cos3 = around.x * (4.0 * around.x * around.x - 3.0);
         float sin3 = around.y * (3.0 - 4.0 * around.y * around.y);
-        float band = smoothstep(0.55, 0.95, sin3 * fastCos(local.y * 14.0) + cos3 * fastSin(local.y * 14.0));
+        float line = smoothstep(0.86, 0.97, sin3 * fastCos(local.y * 14.0) + cos3 * fastSin(local.y * 14.0));
         base = mix(ddccolors[i], ddccolors[i < 19 ? i + 1 : 0], smoothstep(0.6, 1.0, along) * 0.5);
-        base *= 1.0 - 0.18 * band;
+        base = mix(base, vec3(1.0, 0.86, 0.55), 0.55 * line);   // pale gold
         float wave = 0.5 + 0.5 * fastCos(2.0 * PI * (segment + along + ddcscroll) / 5.0);
         float wave4 = wave * wave * wave * wave;
         float pulse = wave4 * wave4 * wave4;   // sharp pulses, five segments apart
