@@ -345,7 +345,8 @@ void main() {
         pickSegments(toObject(ro), rd * pieceTurn);
         if (slotCount == 0.0) phase = DONE;
     }
-    // Shadow mode only needs the hit.
+    // Shadow mode only needs the hit. In scene 4 only the segments near the view ray take part in
+    // the occlusion and shadow samples.
     int lastPhase = toShadow ? MARCH : (sceneselect == 2 && refractmode == 1 ? EXIT_NORMAL : SHADOW);
     vec3 l = keyLight();
     float stride = sceneselect == 0 ? 0.8 : 1.0;   // the noise ripples steepen the field
@@ -424,12 +425,12 @@ void main() {
     if (showdepthmap == 1) {
         // Room depth as grey; the piece's depth through the camera matrix in red.
         float grey = surfaceDepth < NO_SURFACE ? surfaceDepth / depthmax : 1.0;
-        float pieceDepth = hitT > 0.0 ? (mat4cam * vec4(p, 1.0)).w / depthmax : 0.0;
+        float pieceDepth = hitT >= 0.0 ? (mat4cam * vec4(p, 1.0)).w / depthmax : 0.0;
         gl_FragColor = vec4(vec3(grey) * 0.6 + vec3(pieceDepth, 0.0, 0.0), 1.0);
         return;
     }
     if (toShadow) {
-        gl_FragColor = vec4(hitT > 0.0 ? encodeShadowDepth(hitT * alongForward) : stored.rgb, 1.0);
+        gl_FragColor = vec4(hitT >= 0.0 ? encodeShadowDepth(hitT * alongForward) : stored.rgb, 1.0);
         return;
     }
 
@@ -523,5 +524,5 @@ void main() {
     col += vec3(1.0, 0.95, 0.85) * pow(ndh, shininess) * (glass ? 3.0 : mix(1.6, 2.2, metal) * shade);
     // Gentle shoulder so highlights roll off instead of clipping.
     col = col / (1.0 + 0.25 * max(col - 0.8, 0.0));
-    gl_FragColor = vec4(hitT > 0.0 ? col : background, 1.0);
+    gl_FragColor = vec4(hitT >= 0.0 ? col : background, 1.0);
 }
