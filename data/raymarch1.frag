@@ -29,7 +29,7 @@ uniform float rfactor;           // ratio of refraction indices outside / inside
 uniform float scale;             // size of the piece, multiplied with masterscale
 uniform float normaleps;         // normal estimation step, object units
 uniform int steps;               // march steps
-uniform float precision;         // hit distance at unit ray length
+uniform float precision;         // hit distance next to the eye; grows with the ray length
 uniform float noisefade;         // scene 0: 0 before the noise, then 1 falling to -17
 uniform float twistfader;        // scene 0: 0..1 twist strength
 uniform float twistoutrofader;   // scene 0: 0..1 unfolding
@@ -49,7 +49,7 @@ uniform vec3 ddcvectors[20];         // unit directions; segment i starts where 
 uniform vec3 ddccolors[20];
 uniform mat3 ddcanglematrices[20];   // rotation taking +Y onto ddcvectors[i]
 uniform float ddcvectormult[20];     // lengths
-uniform mat4 ddcscalingmatrices[20]; // thickness across the segment in [0][0] and [2][2]
+uniform mat4 ddcscalingmatrices[20]; // thickness across the segment: [0][0] (= [2][2], round beads)
 uniform float ddcscroll;             // minus the scroll, segments
 uniform mat4 Rotation2;          // orientation of the chain (scene 4)
 uniform mat3 mat3cam;            // upper-left 3 x 3 of the projection before the camera set-up
@@ -127,12 +127,12 @@ vec2 turn2(vec2 v, float c, float s) {
 }
 
 mat3 turnX(float a) {
-    float c = cos(a), s = sin(a);
+    float c = fastCos(a), s = fastSin(a);
     return mat3(1.0, 0.0, 0.0, 0.0, c, s, 0.0, -s, c);
 }
 
 mat3 turnZ(float a) {
-    float c = cos(a), s = sin(a);
+    float c = fastCos(a), s = fastSin(a);
     return mat3(c, s, 0.0, -s, c, 0.0, 0.0, 0.0, 1.0);
 }
 
@@ -162,13 +162,22 @@ float sculpture(vec3 q) {
 }
 
 // ---- scene 2: the crystal ----------------------------------------------------------------------------
+// A round-cut gem: table, sixteen crown facets, girdle and sixteen pavilion facets down to the
+// point, 1.3 object units across.
 float crystal(vec3 q) {
-    q.y /= squash * 1.2;
-    vec3 a = abs(q);
-    vec3 n = vec3(0.850651, 0.525731, 0.0);   // dodecahedron face normals, folded
-    float dodeca = max(max(dot(a, n.xyz), dot(a, n.zxy)), dot(a, n.yzx)) - 0.92;
-    float octa = dot(a, vec3(0.57735)) - 1.02;
-    return max(dodeca, octa) * squash * 0.85;
+    q.y /= squash;
+    q /= 1.3;
+    // Sixteen-fold symmetry round the vertical axis: fold into the sector 0..22.5 degrees.
+    q.xz = abs(q.xz);
+    if (q.z > q.x) q.xz = q.zx;
+    vec2 fold = vec2(-0.382683, 0.923880);   // normal of the 22.5 degree line
+    q.xz -= 2.0 * max(dot(q.xz, fold), 0.0) * fold;
+    float r = dot(q.xz, vec2(0.980785, 0.195090));   // towards the facet in the middle of the sector
+    float star = dot(vec2(q.x, q.y), vec2(0.42, 0.907)) - 0.62;   // small facets round the table
+    float crown = dot(vec2(r, q.y), vec2(0.664, 0.747)) - 0.701;
+    float pavilion = dot(vec2(r, q.y), vec2(0.669, -0.743)) - 0.706;
+    float d = max(max(max(q.y - 0.45, star), max(crown, r - 1.0)), pavilion);
+    return d * 1.3 * squash;
 }
 
 // ---- scene 4: the chain --------------------------------------------------------------------------------
@@ -179,7 +188,7 @@ float bead(vec3 q, int k) {
     q -= start.xyz;
     float along = clamp(dot(q, axis.xyz), 0.0, start.w);
     float u = along / max(start.w, 1e-3);
-    float swell = 0.7 + 1.2 * u * (1.0 - u);
+    float swell = 0.58 + 1.68 * u * (1.0 - u);
     return length(q - axis.xyz * along) - axis.w * swell;
 }
 
@@ -209,10 +218,11 @@ float setUpPiece() {
     if (sceneselect == 0) {
         pieceTurn = upper3(Rotation);
         // A short shiver when the noise begins, then a steady swell.
-        noiseAmount = clamp(-noisefade * 0.25, 0.0, 1.0) + 0.6 * sin(PI * clamp(noisefade, 0.0, 1.0));
-        twistRate = twistfader * (1.1 + 0.5 * sin(iTimetwist * 0.7));
+        noiseAmount = clamp(-noisefade * 0.25, 0.0, 1.0) + 0.6 * fastSin(PI * clamp(noisefade, 0.0, 1.0));
+        // The twist unwinds while the block unfolds.
+        twistRate = twistfader * (1.1 + 0.5 * fastSin(iTimetwist * 0.7)) * (1.0 - 0.85 * twistoutrofader);
         float unfold = twistoutrofader * exitangle * 0.25;
-        unfoldTurn = vec2(cos(unfold), sin(unfold));
+        unfoldTurn = vec2(fastCos(unfold), fastSin(unfold));
         ringTurn = turnZ(radians(t1.y) * 0.25) * turnX(radians(t1.x) * 0.5 + 0.6);
         return 1.9 + 0.95 * twistoutrofader;
     }
@@ -225,15 +235,15 @@ float setUpPiece() {
         squash = 1.0 - 0.16 * contact;
         float height = (bnzdisplacey - 0.65) * 0.6 - 0.75 + 1.55 * arc - 0.2 * contact;
         pieceCentre = vec3(0.0, height, 0.0) * pieceSize;
-        return 1.3;
+        return 1.4;
     }
     pieceTurn = upper3(Rotation2);
     segmentCount = sceneselect == 4 ? 20.0 : 0.0;
     return 2.75;
 }
 
-// Scene 4: the segments whose bounding spheres the object-space ray passes through. The joints
-// come from adding up the segments, centred on the mean of the segment midpoints.
+// Scene 4: the segments the object-space ray passes within a bead's thickness of. The joints come
+// from adding up the segments, centred on the mean of the segment midpoints.
 void pickSegments(vec3 ro, vec3 rd) {
     vec3 joint = vec3(0.0);
     vec3 sum = vec3(0.0);
@@ -247,12 +257,17 @@ void pickSegments(vec3 ro, vec3 rd) {
     joint = chainShift;
     for (float f = 0.0; f < segmentCount; f += 1.0) {
         int i = int(f);
-        vec3 step = ddcvectors[i] * ddcvectormult[i];
-        vec3 oc = ro - (joint + step * 0.5);
-        float r = ddcvectormult[i] * 0.5 + max(ddcscalingmatrices[i][0][0], ddcscalingmatrices[i][2][2]) * 1.05;
-        float b = dot(oc, rd);
-        float h = b * b - dot(oc, oc) + r * r;
-        if (h > 0.0 && sqrt(h) - b > 0.0 && slotCount < MAX_SLOTS) {
+        vec3 axis = ddcvectors[i];
+        float len = ddcvectormult[i];
+        vec3 step = axis * len;
+        // Closest approach of the ray (from ro along rd, forwards only) and the segment.
+        vec3 w = ro - joint;
+        float b = dot(rd, axis);
+        float along = clamp((dot(axis, w) - b * dot(rd, w)) / max(1.0 - b * b, 1e-5), 0.0, len);
+        float ahead = max(dot(joint + axis * along - ro, rd), 0.0);
+        vec3 gap = ro + rd * ahead - joint - axis * along;
+        float reach = ddcscalingmatrices[i][0][0] * 1.05 + 0.02;
+        if (dot(gap, gap) < reach * reach && slotCount < MAX_SLOTS) {
             int k = int(slotCount);
             slotSegment[k] = f;
             slotStart[k] = vec4(joint, ddcvectormult[i]);
@@ -285,7 +300,7 @@ vec3 keyLight() {
     vec3 l = vec3(-0.55, 0.75, 0.55);
     if (sceneselect == 4) {
         float a = radians(t3.y) * 0.5;
-        l.xz = turn2(l.xz, cos(a), sin(a));
+        l.xz = turn2(l.xz, fastCos(a), fastSin(a));
     }
     return normalize(l);
 }
@@ -330,7 +345,8 @@ void main() {
         pickSegments(toObject(ro), rd * pieceTurn);
         if (slotCount == 0.0) phase = DONE;
     }
-    // Shadow mode only needs the hit.
+    // Shadow mode only needs the hit. In scene 4 only the segments near the view ray take part in
+    // the occlusion and shadow samples.
     int lastPhase = toShadow ? MARCH : (sceneselect == 2 && refractmode == 1 ? EXIT_NORMAL : SHADOW);
     vec3 l = keyLight();
     float stride = sceneselect == 0 ? 0.8 : 1.0;   // the noise ripples steepen the field
@@ -409,12 +425,12 @@ void main() {
     if (showdepthmap == 1) {
         // Room depth as grey; the piece's depth through the camera matrix in red.
         float grey = surfaceDepth < NO_SURFACE ? surfaceDepth / depthmax : 1.0;
-        float pieceDepth = hitT > 0.0 ? (mat4cam * vec4(p, 1.0)).w / depthmax : 0.0;
+        float pieceDepth = hitT >= 0.0 ? (mat4cam * vec4(p, 1.0)).w / depthmax : 0.0;
         gl_FragColor = vec4(vec3(grey) * 0.6 + vec3(pieceDepth, 0.0, 0.0), 1.0);
         return;
     }
     if (toShadow) {
-        gl_FragColor = vec4(hitT > 0.0 ? encodeShadowDepth(hitT * alongForward) : stored.rgb, 1.0);
+        gl_FragColor = vec4(hitT >= 0.0 ? encodeShadowDepth(hitT * alongForward) : stored.rgb, 1.0);
         return;
     }
 
@@ -436,7 +452,8 @@ void main() {
         metal = 1.0;
         shininess = 90.0;
     } else if (glass) {
-        base = texture2D(palette, vec2(fract(iTime * 0.035 + 0.3 * dot(n, vec3(0.4, 0.7, 0.2))), 0.5)).rgb;
+        // One tint for the whole crystal, drifting through the palette.
+        base = texture2D(palette, vec2(fract(iTime * 0.035), 0.5)).rgb;
         metal = 0.0;
         shininess = 160.0;
     } else {
@@ -455,16 +472,16 @@ void main() {
             }
         }
         int i = int(segment);
-        // In the bead's own frame (+Y along it): three fine spiral bands round it, from
+        // In the bead's own frame (+Y along it): three thin inlaid spiral lines round it, from
         // sin(3 angle + 14 y) with the angle's cosine and sine taken from the frame.
         local = local * ddcanglematrices[i];
         float along = clamp(local.y / ddcvectormult[i], 0.0, 1.0);
         vec2 around = local.xz / max(length(local.xz), 1e-4);
         float cos3 = around.x * (4.0 * around.x * around.x - 3.0);
         float sin3 = around.y * (3.0 - 4.0 * around.y * around.y);
-        float band = smoothstep(0.55, 0.95, sin3 * fastCos(local.y * 14.0) + cos3 * fastSin(local.y * 14.0));
+        float line = smoothstep(0.86, 0.97, sin3 * fastCos(local.y * 14.0) + cos3 * fastSin(local.y * 14.0));
         base = mix(ddccolors[i], ddccolors[i < 19 ? i + 1 : 0], smoothstep(0.6, 1.0, along) * 0.5);
-        base *= 1.0 - 0.18 * band;
+        base = mix(base, vec3(1.0, 0.86, 0.55), 0.55 * line);   // pale gold
         float wave = 0.5 + 0.5 * fastCos(2.0 * PI * (segment + along + ddcscroll) / 5.0);
         float wave4 = wave * wave * wave * wave;
         float pulse = wave4 * wave4 * wave4;   // sharp pulses, five segments apart
@@ -472,7 +489,7 @@ void main() {
         metal = 0.0;
         shininess = 120.0;
     }
-    vec3 f0 = mix(vec3(0.04), base * 0.85, metal);
+    vec3 f0 = mix(vec3(glass ? 0.12 : 0.04), base * 0.85, metal);   // 0.12: a gem's high index
     vec3 fresnel = f0 + (1.0 - f0) * (rim2 * rim2 * rim);
 
     // Crystal: out of the far side. Without refraction the view passes straight through.
@@ -500,12 +517,12 @@ void main() {
     vec3 room = vec3(texture2D(colorMap, clamp(centreUv + fringe, 0.0, 1.0)).r, texture2D(colorMap, centreUv).g,
                      texture2D(colorMap, clamp(centreUv - fringe, 0.0, 1.0)).b);
     float thickness = clamp(insideT / pieceSize, 0.0, 1.5);
-    vec3 through = mix(room, second, 0.45) * mix(vec3(1.0), base, 0.45 + 0.35 * thickness);
-    vec3 clear = mix(through, reflection, fresnel.x) + base * (0.18 * (1.0 - fresnel.x) + 0.25 * rim2);
+    vec3 through = (room * 0.6 + second * 0.7) * mix(vec3(1.0), base, 0.3 + 0.3 * thickness);
+    vec3 clear = mix(through, reflection, fresnel.x) + base * (0.1 * (1.0 - fresnel.x) + 0.2 * rim2);
 
     vec3 col = glass ? clear : opaque;
     col += vec3(1.0, 0.95, 0.85) * pow(ndh, shininess) * (glass ? 3.0 : mix(1.6, 2.2, metal) * shade);
     // Gentle shoulder so highlights roll off instead of clipping.
     col = col / (1.0 + 0.25 * max(col - 0.8, 0.0));
-    gl_FragColor = vec4(hitT > 0.0 ? col : background, 1.0);
+    gl_FragColor = vec4(hitT >= 0.0 ? col : background, 1.0);
 }

@@ -138,11 +138,13 @@ static void rotationFromY(const double d[3], float m[9]) {
         for (int row = 0; row < 3; row++) m[col * 3 + row] = (float)r[col][row];
 }
 
-// Teal through gold and coral to violet and back: one run of a cosine palette round the chain, so
-// the colours meet seamlessly where the chain closes.
+// Gold through coral and plum to deep blue and sea green, and back: one run of a cosine palette
+// round the chain, so the colours meet seamlessly where the chain closes.
 static void paletteColour(double t, float rgb[3]) {
-    const double phase[3] = {0.02, 0.28, 0.55};
-    for (int k = 0; k < 3; k++) rgb[k] = (float)(0.55 + 0.42 * cos(2.0 * M_PI * (t + phase[k])));
+    const double middle[3] = {0.6, 0.5, 0.45};
+    const double swing[3] = {0.4, 0.35, 0.4};
+    const double phase[3] = {0.95, 0.15, 0.35};
+    for (int k = 0; k < 3; k++) rgb[k] = (float)(middle[k] + swing[k] * cos(2.0 * M_PI * (t + phase[k])));
 }
 
 static void fillCurveObject(const CurveSamples *samples) {

@@ -19,7 +19,7 @@ constexpr int REFRACT_MODE = 1;              // 1: refract the environment throu
 constexpr float REFRACT_FACTOR = 0.45f;
 constexpr float NORMAL_EPSILON = 0.005f;     // show units
 constexpr int STEP_COUNT = 70;               // march steps per ray
-constexpr float MARCH_PRECISION = 0.0001f;   // hit distance at unit ray length, show units
+constexpr float MARCH_PRECISION = 0.0001f;   // hit distance next to the eye, show units; grows with the ray
 constexpr float DEPTH_MULTIPLIER = 20.0f;    // room depth is stored divided by this
 constexpr float DEPTH_MAXIMUM = 19.3872f;    // stored depths at or beyond this are "no surface"
 constexpr int DEPTH_VIEW = 0;                // 1 shows the depth maps instead of the picture
@@ -53,8 +53,9 @@ static const char *const UNIFORM_NAMES[UNIFORM_COUNT] = {
 // --- state: the program, for the whole run ------------------------------------------------------
 static struct {
     ShaderProgram program;
-    ShaderProgram locationsOf;         // program the cached locations belong to (0: none yet)
-    GLint locations[UNIFORM_COUNT];
+    bool cached;
+    ShaderProgram locationsOf;         // program the cached locations belong to
+    GLint locations[UNIFORM_COUNT];    // -1: not in the program
     float baseProjection[9];           // mat3cam, captured every frame before the camera set-up
 } pass;
 
@@ -250,8 +251,10 @@ static void stepDisplacement() {
 
 // --- GL -----------------------------------------------------------------------------------------
 static void cacheLocations() {
-    if (pass.locationsOf == pass.program) return;
-    for (int i = 0; i < UNIFORM_COUNT; i++) pass.locations[i] = glGetUniformLocation(pass.program, UNIFORM_NAMES[i]);
+    if (pass.cached && pass.locationsOf == pass.program) return;
+    for (int i = 0; i < UNIFORM_COUNT; i++)
+        pass.locations[i] = pass.program ? glGetUniformLocation(pass.program, UNIFORM_NAMES[i]) : -1;
+    pass.cached = true;
     pass.locationsOf = pass.program;
 }
 

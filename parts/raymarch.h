@@ -72,7 +72,7 @@ void resetRaymarchChoreography();
 // 0-3. Outside shadow mode it binds the default framebuffer and clears colour (to red), depth and
 // stencil first. The caller sets the viewport (1920 x 1080, or 1024 x 1024 for a shadow target).
 // Leaves behind: no program, texture unit 0 active, depth test, culling and blending enabled,
-// modelview matrix mode.
+// modelview matrix mode, and (outside shadow mode) the red clear colour.
 void raymarchPass(int scene, const RaymarchInputs *inputs);
 
 // --- choreography, without GL ----------------------------------------------------------------

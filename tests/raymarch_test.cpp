@@ -54,44 +54,38 @@ protected:
     }
 };
 
-TEST_F(RaymarchChoreography, ShowTimeIsReflectedAboveTenThousand) {
+TEST_F(RaymarchChoreography, ClocksAndFieldOfView) {
     EXPECT_FLOAT_EQ(reflectShowTime(9999.5f), 9999.5f);
     EXPECT_FLOAT_EQ(reflectShowTime(10500.0f), 9500.0f);   // odd period: mirrored
     EXPECT_FLOAT_EQ(reflectShowTime(25000.0f), 5000.0f);   // even period: as it is
     EXPECT_FLOAT_EQ(pass(0, 0).iTime, 0.785f);
     EXPECT_FLOAT_EQ(pass(2, 0).iTime, 0.785f + 0.5233334f);
-    // 1000 frames: 40 at speed 1, 46 at speed 1.15 (scene 2).
+    // 1000 frames: 40 at speed 1, 46 at speed 1.15 (scene 2); 262500 frames: 10500, reflected.
     EXPECT_NEAR(pass(0, 16667).iTime, 40.785, 1e-3);
     EXPECT_NEAR(pass(2, 16667).iTime, 46.0 + 0.785 + 0.5233334, 1e-3);
-    // 262500 frames: 10500 reflected to 9500.
     EXPECT_NEAR(pass(0, 4375000).iTime, 9500.785, 0.01);
-}
-
-TEST_F(RaymarchChoreography, PartTimersWrapAt360) {
+    // Part timers wrapped at 360: 600 frames.
     EXPECT_FLOAT_EQ(wrapPartTimer(359.5f, 360.0f), 359.5f);
-    EXPECT_FLOAT_EQ(wrapPartTimer(400.0f, 360.0f), 40.0f);
-    EXPECT_FLOAT_EQ(wrapPartTimer(720.0f, 360.0f), 0.0f);
-    const RaymarchUniforms u = pass(0, 10000);   // 600 frames
+    const RaymarchUniforms u = pass(0, 10000);
     EXPECT_NEAR(u.t1[0], 240.0f, 1e-3);
     EXPECT_NEAR(u.t1[1], 120.0f, 1e-3);   // 480
     EXPECT_NEAR(u.t3[2], 0.0f, 1e-3);     // 1080
+    // The camera's field of view, or the spot cone's in shadow mode.
+    EXPECT_NEAR(u.fov, 1.0 / tan(40.0 * 0.017444445 * 0.5), 1e-5);
+    EXPECT_NEAR(pass(0, 0, true).fov, 1.0 / tan(65.0 * 0.017444445 * 0.5), 1e-5);
 }
 
-TEST_F(RaymarchChoreography, TwistStartsWhenAReachesFour) {
+TEST_F(RaymarchChoreography, TwistStartsWhenAReachesFourAndRestartsWithThePart) {
     EXPECT_EQ(pass(0, 3999).twistfader, 0.0f);
     EXPECT_EQ(pass(0, 4000).twistfader, 0.0f);   // starts here, from zero
     EXPECT_NEAR(pass(0, 6000).twistfader, powf(0.5f, 1.25f), 1e-4);   // 120 frames in
     EXPECT_NEAR(pass(0, 8000).twistfader, 1.0f, 1e-5);
-    EXPECT_NEAR(pass(0, 12000).twistfader, 1.0f, 1e-5);
-    EXPECT_EQ(pass(2, 12000).twistfader, 0.0f) << "only scene 0 twists";
-}
-
-TEST_F(RaymarchChoreography, PartsFirstTwoFramesRestartTheTwist) {
-    pass(0, 4000);
+    EXPECT_EQ(pass(2, 8000).twistfader, 0.0f) << "only scene 0 twists";
+    // The part's first two frames clear it; a is 4 already, so it starts again at once.
     partFrameCounter = 2;
-    pass(0, 5000);   // cleared, and restarted at once since a is 4
+    pass(0, 9000);
     partFrameCounter = 3;
-    EXPECT_NEAR(pass(0, 7000).twistfader, powf(0.5f, 1.25f), 1e-4);   // from 5000, not 4000
+    EXPECT_NEAR(pass(0, 11000).twistfader, powf(0.5f, 1.25f), 1e-4);
 }
 
 TEST_F(RaymarchChoreography, TwistOutStartsOnceAtFifteenPointSeven) {
@@ -174,9 +168,7 @@ TEST_F(RaymarchChoreography, DisplacementCorrectionMovesInSceneTwoAndPersists) {
 
 TEST_F(RaymarchChoreography, SceneTwoTumblesAlongTheBouncePath) {
     buildBouncePath();
-    EXPECT_EQ(bouncePathIndex(0.0f), 0);
     EXPECT_EQ(bouncePathIndex(100.0f), 2000);
-    EXPECT_EQ(bouncePathIndex(3599.97f), 71999);
     EXPECT_EQ(bouncePathIndex(3600.0f), 71999) << "a full minute holds the last entry";
     EXPECT_EQ(bouncePathIndex(-3.0f), 0);
 
@@ -185,12 +177,6 @@ TEST_F(RaymarchChoreography, SceneTwoTumblesAlongTheBouncePath) {
     rotationMatrix(angles, expected);
     const RaymarchUniforms u = pass(2, 1667);   // 100.02 frames
     for (int e = 0; e < 16; e++) EXPECT_EQ(u.Rotation[e], expected[e]) << e;
-}
-
-TEST_F(RaymarchChoreography, FieldOfViewFromTheCameraOrTheSpotCone) {
-    EXPECT_NEAR(pass(0, 0).fov, 1.0 / tan(40.0 * 0.017444445 * 0.5), 1e-5);
-    EXPECT_NEAR(pass(0, 0, true).fov, 1.0 / tan(65.0 * 0.017444445 * 0.5), 1e-5);
-    EXPECT_EQ(pass(0, 0, true).rendertoshadowmap, 1);
 }
 
 // ---- on llvmpipe ---------------------------------------------------------------------------------
@@ -284,10 +270,9 @@ struct FakeRoom {
         depthTexture = makeTexture2D(width, height, depth.data());
         glGenTextures(1, &cube);
         glBindTexture(GL_TEXTURE_CUBE_MAP, cube);
-        std::vector<unsigned char> face(32 * 32 * 3);
         for (int f = 0; f < 6; f++) {
-            for (size_t i = 0; i < face.size(); i += 3) face[i] = (unsigned char)(40 * f), face[i + 1] = 200, face[i + 2] = (unsigned char)(250 - 40 * f);
-            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, GL_RGB, 32, 32, 0, GL_RGB, GL_UNSIGNED_BYTE, face.data());
+            const unsigned char plain[3] = {(unsigned char)(40 * f), 200, (unsigned char)(250 - 40 * f)};
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, plain);
         }
         glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
