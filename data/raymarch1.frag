@@ -64,17 +64,30 @@ uniform sampler2D palette;       // scene 2 tint, read along u
 uniform float masterscale;       // appear/disappear, 0 = gone
 
 // ---- depth stored as colour --------------------------------------------------------------------
-// Eye depth (clip w) / depthmult in 0..1, 8 bits per channel, most significant in red. The room
-// decode must match the depth-as-colour pass, the shadow pair the spot depth pass.
+// The depth passes store eye depth (clip w) divided by a range as a 24-bit integer
+// n = floor(v * 16777215 + 0.5), r = n / 65536, g = (n / 256) mod 256, b = n mod 256 (each / 255):
+// the room's depth-as-colour pass with the range depthmult, the spot depth pass with its own range
+// (SPOT_DEPTH_RANGE in render/shadow.h). A cleared target reads 0 (room) or the far end (white).
+const float SPOT_DEPTH_RANGE = 100.0;
+float unpackDepth(vec3 rgb) {
+    vec3 bytes = floor(rgb * 255.0 + 0.5);
+    return dot(bytes, vec3(65536.0, 256.0, 1.0)) / 16777215.0;
+}
+vec3 packDepth(float v) {
+    float n = floor(clamp(v, 0.0, 1.0) * 16777215.0 + 0.5);
+    float r = floor(n / 65536.0);
+    float g = floor((n - r * 65536.0) / 256.0);
+    float b = n - r * 65536.0 - g * 256.0;
+    return vec3(r, g, b) / 255.0;
+}
 float decodeRoomDepth(vec3 rgb) {
-    return dot(rgb, vec3(1.0, 1.0 / 255.0, 1.0 / 65025.0)) * depthmult;
+    return unpackDepth(rgb) * depthmult;
 }
 float decodeShadowDepth(vec3 rgb) {
-    return decodeRoomDepth(rgb);
+    return unpackDepth(rgb) * SPOT_DEPTH_RANGE;
 }
 vec3 encodeShadowDepth(float depth) {
-    vec3 e = fract(vec3(1.0, 255.0, 65025.0) * clamp(depth / depthmult, 0.0, 0.999));
-    return e - e.yzz * vec3(1.0 / 255.0, 1.0 / 255.0, 0.0);
+    return packDepth(depth / SPOT_DEPTH_RANGE);
 }
 
 const float NO_SURFACE = 1.0e5;
@@ -332,7 +345,8 @@ void main() {
 
     vec4 stored = texture2D(depthMap, uv);
     float surfaceDepth = toShadow ? decodeShadowDepth(stored.rgb) : decodeRoomDepth(stored.rgb);
-    if (surfaceDepth <= 0.001 || surfaceDepth >= depthmax) surfaceDepth = NO_SURFACE;
+    float farthest = toShadow ? SPOT_DEPTH_RANGE * 0.9999 : depthmax;   // cleared targets read as no surface
+    if (surfaceDepth <= 0.001 || surfaceDepth >= farthest) surfaceDepth = NO_SURFACE;
     vec3 background = toShadow ? stored.rgb : texture2D(colorMap, uv).rgb;
 
     // Where to march: inside the bounding sphere and in front of the room.

@@ -204,8 +204,7 @@ static void setUpSceneObjects() {
     debugLog("init bounce box done\n");
     progressStep();
     showAssets.curve = loadMesh("data/ddc2.dae");
-    buildCurveObject(showAssets.curve);
-    debugLog("ddc vectors count: %d\n", curveObject.count);
+    buildCurveObject(showAssets.curve);   // reports "ddc vectors count"
     progressStep();
 }
 
