@@ -11,7 +11,8 @@
 // the light as the map's texels do: offset = distance x (bias x 0.4 + anglebias x tan(incidence)).
 // Materials: colorMap x glColor, normalMap (tangent space, handedness in the tangent frame),
 // specularMap (red channel), lightMap (the light/AO map, weighted per point light by
-// lightMapSelect), CubeMap reflections when enviro is 1, the flash colour added on top, fog by
+// lightMapSelect; its alpha marks what glows), CubeMap reflections when enviro is 1, the flash
+// colour as a tint of the surface, fog by
 // camera distance x fogzfactor, clip planes when renderingclipper / renderingmirror are 1.
 
 uniform sampler2D colorMap;
@@ -69,6 +70,9 @@ const float MAP_SIZE = 1024.0;
 const vec3 SPOT_COLOUR = vec3(1.0, 0.93, 0.82) * 1.7;
 const float SPOT_FALLOFF = 0.006;      // 1 / (1 + k d^2)
 const vec3 FOG_COLOUR = vec3(0.02, 0.03, 0.06);
+const float AMBIENT_SHARE = 0.45;
+const float FLASH_GAIN = 1.6;          // the flash tints what it lights instead of fogging the picture
+const float EMISSIVE_GAIN = 1.8;
 
 float unpackDepth(vec3 c) {
     vec3 b = floor(c * 255.0 + 0.5);
@@ -132,7 +136,9 @@ void main() {
     vec4 base = texture(colorMap, uv) * glColor;
     vec3 albedo = base.rgb;
     float specular = texture(specularMap, uv).r;
-    float occlusion = texture(lightMap, uv).r;
+    vec4 lightMapTexel = texture(lightMap, uv);
+    float occlusion = lightMapTexel.r;
+    float emissive = lightMapTexel.a;   // light strips and lamps glow on their own
     float exponent = 4.0 + shininess * 60.0;
 
     vec3 ambient = vec3(0.0);
@@ -151,7 +157,8 @@ void main() {
         highlights += vec3(lightsSpecularr[i], lightsSpecularg[i], lightsSpecularb[i]) *
                       pow(max(dot(n, normalize(l + v)), 0.0), exponent) * reach;
     }
-    ambient = ambient / max(count, 1.0) * mix(1.0, occlusion, 0.5);
+    // The spot lights carry the picture: the shared ambient only keeps the shadows from going black.
+    ambient = ambient / max(count, 1.0) * mix(1.0, occlusion, 0.5) * AMBIENT_SHARE;
 
     vec3 colour = albedo * (ambient + diffuse) + highlights * specular;
     for (int i = 0; i < 4; i++) colour += spotLight(i, n, v, albedo, specular, exponent);
@@ -159,7 +166,7 @@ void main() {
         float fresnel = 0.04 + 0.96 * pow(1.0 - max(dot(n, v), 0.0), 5.0);
         colour += texture(CubeMap, reflect(-v, n)).rgb * specular * mix(0.15, 0.6, fresnel);
     }
-    colour += flash.rgb;
+    colour += albedo * (flash.rgb * FLASH_GAIN + emissive * EMISSIVE_GAIN);
     if (fogzfactor > 0.0) colour = mix(FOG_COLOUR, colour, exp(-length(camPos - worldPosition) * fogzfactor));
     fragColour = vec4(max(colour, 0.0), base.a);
 }

@@ -106,6 +106,8 @@ const int DONE = 6;
 // ---- the pixel's view of the piece, set once in main ----------------------------------------------
 vec3 pieceCentre = vec3(0.0);    // world
 float pieceSize = 1.0;           // world units per object unit
+// The pieces are modelled about 2 units across; the room is built for one about 3 across.
+const float PIECE_SCALE = 1.5;
 mat3 pieceTurn = mat3(1.0);      // object to world rotation
 float squash = 1.0;              // scene 2: flattening while the crystal touches down
 float noiseAmount = 0.0;         // scene 0
@@ -227,7 +229,7 @@ float map(vec3 p) {
 
 // Sets the pixel's view of the piece; returns its bounding radius in object units.
 float setUpPiece() {
-    pieceSize = masterscale * scale;
+    pieceSize = masterscale * scale * PIECE_SCALE;
     if (sceneselect == 0) {
         pieceTurn = upper3(Rotation);
         // A short shiver when the noise begins, then a steady swell.

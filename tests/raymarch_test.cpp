@@ -474,7 +474,8 @@ TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, 1920, 1080);
 
-    // Light 9 units from the origin; the piece reaches at most 2.3 units towards it or away.
+    // Light 9 units from the origin; the piece (2.3 units, drawn 1.5 times that) reaches at most 3.45
+    // units towards it or away.
     int hits = 0;
     for (int y = 312; y < 712; y++)
         for (int x = 312; x < 512; x++) {
@@ -482,8 +483,8 @@ TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
             if (p[0] == 255 && p[1] == 255 && p[2] == 255) continue;
             hits++;
             const float depth = unpackDepth(p, SPOT_DEPTH_RANGE);
-            ASSERT_GT(depth, 6.7f) << x << "," << y;
-            ASSERT_LT(depth, 11.3f) << x << "," << y;
+            ASSERT_GT(depth, 5.5f) << x << "," << y;
+            ASSERT_LT(depth, 12.5f) << x << "," << y;
         }
     EXPECT_GT(hits, 200 * 400 / 10);
     // Misses and nearer casters keep the map bit for bit.

@@ -59,44 +59,13 @@ static void buildBevelCube(GenMesh& mesh) {
                                    {sx, sy, sz}, CUBE_UV, 0.5f);
 }
 
-// Cube whose faces carry a recessed panel with a raised block in it.
-static void buildPanelCube(GenMesh& mesh) {
-    const float H = CUBE_HALF_SIZE, inner = 13.0f, recess = 3.0f, block = 5.0f, blockHeight = 2.5f;
+// Open cage of twelve bars, half size H and bar half-thickness bar. The cages are drawn with the
+// same transform as the solid cubes and enclose them: cube2 holds cube1, cube3 holds cube4. The
+// texture coordinates use s 0..sScale (the glass cube set keeps its metal in the left half).
+static void addCage(GenMesh& mesh, float H, float bar, float sScale) {
+    const float barCentre = H - bar;
     const float signs[2] = {-1.0f, 1.0f};
-    for (int a = 0; a < 3; ++a) {
-        int b = (a + 1) % 3, c = (a + 2) % 3;
-        for (float s : signs) {
-            Vec3 facing = axisVector(a, s);
-            float floorA = s * (H - recess);
-            // frame ring as four trapezoids, recess walls, recess floor
-            const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
-            for (int k = 0; k < 4; ++k) {
-                const float* c0 = corners[k];
-                const float* c1 = corners[(k + 1) % 4];
-                Vec3 o0 = onAxes(a, s * H, b, c0[0] * H, c, c0[1] * H), o1 = onAxes(a, s * H, b, c1[0] * H, c, c1[1] * H);
-                Vec3 i0 = onAxes(a, s * H, b, c0[0] * inner, c, c0[1] * inner);
-                Vec3 i1 = onAxes(a, s * H, b, c1[0] * inner, c, c1[1] * inner);
-                addQuadTowards(mesh, o0, o1, i1, i0, facing, CUBE_UV, 0.5f);
-                Vec3 f0 = i0 - facing * recess, f1 = i1 - facing * recess;
-                Vec3 towardsCentre = -((i0 + i1) * 0.5f - facing * dot((i0 + i1) * 0.5f, facing));
-                addQuadTowards(mesh, i0, i1, f1, f0, towardsCentre, CUBE_UV, 0.5f);
-            }
-            addQuadTowards(mesh, onAxes(a, floorA, b, -inner, c, -inner), onAxes(a, floorA, b, inner, c, -inner),
-                           onAxes(a, floorA, b, inner, c, inner), onAxes(a, floorA, b, -inner, c, inner), facing,
-                           CUBE_UV, 0.5f);
-            Vec3 centre = onAxes(a, floorA + s * blockHeight * 0.5f, b, 0.0f, c, 0.0f);
-            Box raised = {centre, axisVector(b, 1.0f), axisVector(c, 1.0f), axisVector(a, 1.0f),
-                          {block, block, blockHeight * 0.5f}};
-            addBox(mesh, raised, CUBE_UV, s > 0 ? ALL_FACES & ~FACE_NEG_Z : ALL_FACES & ~FACE_POS_Z, 0.5f);
-        }
-    }
-}
-
-// Metal frame of twelve bars around a glass core. The texture set is split: metal in the left
-// half (s 0..0.5), glass in the right half (s 0.5..1).
-static void buildGlassCube(GenMesh& mesh) {
-    const float H = CUBE_HALF_SIZE, bar = 2.0f, barCentre = H - bar, glass = H - 3.0f;
-    const float signs[2] = {-1.0f, 1.0f};
+    const size_t first = mesh.corners.size();
     for (int a = 0; a < 3; ++a) {
         int b = (a + 1) % 3, c = (a + 2) % 3;
         // bars along x own the cube corners; the others stop where they meet them
@@ -109,16 +78,26 @@ static void buildGlassCube(GenMesh& mesh) {
             }
         }
     }
-    size_t frameCorners = mesh.corners.size();
-    for (Corner& corner : mesh.corners) corner.s *= 0.5f;
-    for (int a = 0; a < 3; ++a) {
-        int b = (a + 1) % 3, c = (a + 2) % 3;
-        for (float s : signs)
-            addQuadTowards(mesh, onAxes(a, s * glass, b, -glass, c, -glass), onAxes(a, s * glass, b, glass, c, -glass),
-                           onAxes(a, s * glass, b, glass, c, glass), onAxes(a, s * glass, b, -glass, c, glass),
-                           axisVector(a, s), 2.0f * glass, 0.5f);
-    }
-    for (size_t i = frameCorners; i < mesh.corners.size(); ++i) mesh.corners[i].s = 0.5f + 0.5f * mesh.corners[i].s;
+    for (size_t i = first; i < mesh.corners.size(); ++i) mesh.corners[i].s *= sScale;
+}
+
+// A slender cage with corner blocks, around the bevelled cube.
+static void buildPanelCube(GenMesh& mesh) {
+    addCage(mesh, CAGE_HALF_SIZE, 1.3f, 1.0f);
+    const float block = 3.2f, at = CAGE_HALF_SIZE - 1.3f;
+    const float signs[2] = {-1.0f, 1.0f};
+    for (float x : signs)
+        for (float y : signs)
+            for (float z : signs) {
+                Vec3 centre = {x * at, y * at, z * at};
+                Vec3 half = {block, block, block};
+                addBox(mesh, axisBox(centre - half, centre + half), CUBE_UV, ALL_FACES, 0.5f);
+            }
+}
+
+// A heavy metal cage around the studded cube.
+static void buildGlassCube(GenMesh& mesh) {
+    addCage(mesh, CAGE_HALF_SIZE + 1.0f, 2.2f, 0.5f);
 }
 
 // Cube with a three by three grid of frustum studs on every face.
