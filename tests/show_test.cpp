@@ -121,7 +121,7 @@ TEST_F(Show, PlaylistWrapsAfterPartBAndResetsTheDivisor) {
     int visits = 0;
     int lastEffect = demoeffect;
     sceneOrder[visits++] = demoeffect;
-    for (int ms = 50; ms < 7 * ROW_MS; ms += 50) {
+    for (int ms = 120; ms < 7 * ROW_MS; ms += 120) {
         frameAt(ms);
         if (demoeffect != lastEffect && visits < 4) sceneOrder[visits++] = demoeffect;
         lastEffect = demoeffect;
