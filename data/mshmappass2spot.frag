@@ -11,7 +11,7 @@
 // the light as the map's texels do: offset = distance x (bias x 0.4 + anglebias x tan(incidence)).
 // Materials: colorMap x glColor, normalMap (tangent space, handedness in the tangent frame),
 // specularMap (red channel), lightMap (the light/AO map, weighted per point light by
-// lightMapSelect; its alpha marks what glows), CubeMap reflections when enviro is 1, the flash
+// lightMapSelect; 1 - its alpha marks what glows), CubeMap reflections when enviro is 1, the flash
 // colour as a tint of the surface, fog by
 // camera distance x fogzfactor, clip planes when renderingclipper / renderingmirror are 1.
 
@@ -138,7 +138,7 @@ void main() {
     float specular = texture(specularMap, uv).r;
     vec4 lightMapTexel = texture(lightMap, uv);
     float occlusion = lightMapTexel.r;
-    float emissive = lightMapTexel.a;   // light strips and lamps glow on their own
+    float emissive = 1.0 - lightMapTexel.a;   // stored inverted: a light map without alpha glows nowhere
     float exponent = 4.0 + shininess * 60.0;
 
     vec3 ambient = vec3(0.0);

@@ -117,16 +117,7 @@ static void castCentrePiece(int light, int scene) {
 void runShadowAtlasPass() {
     const SavedCamera saved = saveCamera();
     for (int light = 0; light < RIG_SHADOW_LIGHTS; light++) {
-        glBindFramebuffer(GL_FRAMEBUFFER, shmap2.framebuffer);
-        glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
-        glClearDepth(1.0);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-        glDepthMask(GL_TRUE);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_DEPTH_TEST);
-        glCullFace(GL_FRONT);
-        glViewport(0, 0, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
-        selectSpotLight(light);
+        beginSpotDepthPass(light);
         drawRigObjects(drawSpotCaster);
         const int scene = rigShadowScene(light);
         if (scene >= 0) castCentrePiece(light, scene);

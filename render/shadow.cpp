@@ -127,6 +127,19 @@ void drawSpotReceivers(MeshObject &mesh, ShaderProgram program) {
     drawMeshLit(mesh, 0, program);
 }
 
+void beginSpotDepthPass(int light) {
+    glBindFramebuffer(GL_FRAMEBUFFER, shmap2.framebuffer);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glCullFace(GL_FRONT);
+    glViewport(0, 0, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
+    selectSpotLight(light);
+}
+
 void selectSpotLight(int light) {
     memcpy(shadowState.currentEye, shadowState.spotEye[light], sizeof shadowState.currentEye);
     memcpy(shadowState.currentTarget, shadowState.spotTarget[light], sizeof shadowState.currentTarget);

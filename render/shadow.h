@@ -65,6 +65,10 @@ void drawSpotDepth(MeshObject &mesh, ShaderProgram program);
 // restored), sets up the camera and draws the mesh with drawMeshLit, unanimated.
 void computeSpotMatrices();
 void drawSpotReceivers(MeshObject &mesh, ShaderProgram program);
+// Binds shmap2 cleared to white (the far end) with depth writes, depth test and front-face culling
+// on and the 1024 x 1024 viewport, and makes light the current spot light: the start of every spot
+// depth pass.
+void beginSpotDepthPass(int light);
 // Copies the spot light's eye and target into the current pair.
 void selectSpotLight(int light);
 // Copies shmap2's colour into atlas row block light of shmap1, or into shmap3.

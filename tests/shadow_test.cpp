@@ -60,13 +60,7 @@ struct Shadows : ::testing::Test {
     }
     // The depth pass of one light as the parts run it, copied into the atlas.
     static void depthPass(int light, MeshObject *const *casters, int count) {
-        clearTarget(shmap2);
-        glDepthMask(GL_TRUE);
-        glEnable(GL_CULL_FACE);
-        glEnable(GL_DEPTH_TEST);
-        glCullFace(GL_FRONT);
-        glViewport(0, 0, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
-        selectSpotLight(light);
+        beginSpotDepthPass(light);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         for (int i = 0; i < count; i++) drawSpotDepth(*casters[i], shadowPrograms.spotDepth);

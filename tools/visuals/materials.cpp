@@ -3,7 +3,8 @@
 // planes; the four files are derived from those:
 //   X.tga           base colour, 24 bit
 //   X_normal.tga    tangent-space normal from the relief (x along s, y along t), 24 bit
-//   X_chraber.tga   light map, 32 bit: rgb = ambient occlusion (multiply), a = emissive mask
+//   X_chraber.tga   light map, 32 bit: rgb = ambient occlusion (multiply), a = 1 - emissive mask
+//                   (stored inverted so that a 24-bit light map, whose alpha reads 1, glows nowhere)
 //   X_specular.tga  32 bit: rgb = specular colour and intensity, a = gloss (0 dull .. 1 sharp)
 // All room and cube textures tile (repeat wrap). Owns no state.
 #include "generate.h"
@@ -120,7 +121,7 @@ static void writeSet(const std::string& directory, const std::string& name, Mate
             float ao = clamp01(cavity) * planeAt(m.occlusion, x, y);
             float* p = pixelAt(light, x, y);
             p[0] = p[1] = p[2] = ao;
-            p[3] = planeAt(m.emissive, x, y);
+            p[3] = 1.0f - planeAt(m.emissive, x, y);
         }
     }
     writeTga(light, directory + "/" + name + "_chraber.tga", 32, false);
@@ -591,7 +592,7 @@ static void writeDefaults(const std::string& directory) {
     writeTga(makeImage(size, size, 0.6f, 0.6f, 0.6f, 1.0f), directory + "/default_base.tga", 24, false);
     writeTga(makeImage(size, size, 128.0f / 255.0f, 128.0f / 255.0f, 1.0f, 1.0f), directory + "/default_normal.tga",
              24, false);
-    writeTga(makeImage(size, size, 1.0f, 1.0f, 1.0f, 0.0f), directory + "/default_chraber.tga", 32, false);
+    writeTga(makeImage(size, size, 1.0f, 1.0f, 1.0f, 1.0f), directory + "/default_chraber.tga", 32, false);
     writeTga(makeImage(size, size, 0.25f, 0.25f, 0.25f, 0.3f), directory + "/default_specular.tga", 32, false);
 }
 
