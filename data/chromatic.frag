@@ -11,6 +11,7 @@ varying vec2 texCoord;
 
 const float ABERRATION = 0.004;   // red/blue offset at the corners, in texture units
 const float GRAIN = 0.045;
+const float EDGE = 0.0005;          // half a pixel of the 1920 x 1080 picture
 
 float hash(vec2 p) {
     vec3 q = fract(vec3(p.xyx) * 0.1031);
@@ -22,9 +23,10 @@ void main() {
     vec2 d = texCoord - 0.5;
     vec2 shift = d * dot(d, d) * ABERRATION * 4.0;
     vec3 c;
-    c.r = texture2D(tInput, texCoord + shift).r;
+    // The target's texture repeats: keep the shifted samples inside the picture.
+    c.r = texture2D(tInput, clamp(texCoord + shift, EDGE, 1.0 - EDGE)).r;
     c.g = texture2D(tInput, texCoord).g;
-    c.b = texture2D(tInput, texCoord - shift).b;
+    c.b = texture2D(tInput, clamp(texCoord - shift, EDGE, 1.0 - EDGE)).b;
 
     float edge = length(d * vec2(1.0, 0.5625) * 1.9);
     c *= mix(1.0, 0.62, smoothstep(0.45, 1.15, edge));
