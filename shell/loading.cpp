@@ -111,9 +111,10 @@ static void showFirstPicture() {
     platformHideCursor();
 }
 
-// Every face starts as env.tga; the parts render the room into the faces every frame, and the
-// mipmaps follow the base level on their own.
+// Every face starts as env.tga, brought to the 512 x 512 the parts render the faces at every frame;
+// the mipmaps follow the base level on their own.
 static void createEnvironmentCube() {
+    static uint8_t scaled[ENV_TARGET_SIZE * ENV_TARGET_SIZE * 4];
     glGenTextures(1, &showAssets.environmentCube);
     glBindTexture(GL_TEXTURE_CUBE_MAP, showAssets.environmentCube);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
@@ -122,22 +123,24 @@ static void createEnvironmentCube() {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (int face = 0; face < 6; face++) {
         TgaImage image = loadTextureKeepImage("env.tga");
-        const GLenum target = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+        const void *pixels = nullptr;
+        GLenum format = GL_RGB;
         if (image.pixels) {
-            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-            glTexImage2D(target, 0, GL_RGB, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE, image.pixels);
-            glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+            format = image.format;
+            gluScaleImage(format, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels, ENV_TARGET_SIZE,
+                          ENV_TARGET_SIZE, GL_UNSIGNED_BYTE, scaled);
+            pixels = scaled;
             free(image.pixels);
-        } else {
-            glTexImage2D(target, 0, GL_RGB, ENV_TARGET_SIZE, ENV_TARGET_SIZE, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
         }
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, ENV_TARGET_SIZE, ENV_TARGET_SIZE, 0, format,
+                     GL_UNSIGNED_BYTE, pixels);
     }
-    // The faces are rendered at 512 x 512 from here on.
-    for (int face = 0; face < 6; face++)
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, ENV_TARGET_SIZE, ENV_TARGET_SIZE, 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, nullptr);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     meshShading.environmentCubeMap = showAssets.environmentCube;
 }
