@@ -93,6 +93,18 @@ float litShare(int i, vec2 st, float receiverDepth, float offset) {
     return lit / 9.0;
 }
 
+// Loop bounds from the uniforms: llvmpipe runs a loop with a constant count unrolled, every body for
+// every pixel, so the loops stop after the last light that is on instead of skipping the rest.
+int lastLightOn() {
+    int last = 0;
+    for (int i = 0; i < 14; i++) last = lightsEnabled[i] >= 0.5 ? i + 1 : last;
+    return last;
+}
+
+int lastSpotOn() {
+    return lightsOn[3] > 0.0 ? 4 : lightsOn[2] > 0.0 ? 3 : lightsOn[1] > 0.0 ? 2 : lightsOn[0] > 0.0 ? 1 : 0;
+}
+
 vec3 spotLight(int i, vec3 n, vec3 v, vec3 albedo, float specular, float exponent) {
     vec4 sc = shadowCoord[i];
     if (lightsOn[i] <= 0.0 || sc.w <= 0.0) return vec3(0.0);
@@ -145,7 +157,8 @@ void main() {
     vec3 diffuse = vec3(0.0);
     vec3 highlights = vec3(0.0);
     float count = 0.0;
-    for (int i = 0; i < 14; i++) {
+    int lights = lastLightOn();
+    for (int i = 0; i < lights; i++) {
         if (lightsEnabled[i] < 0.5) continue;
         count += 1.0;
         ambient += vec3(lightsAmbientr[i], lightsAmbientg[i], lightsAmbientb[i]);
@@ -161,7 +174,8 @@ void main() {
     ambient = ambient / max(count, 1.0) * mix(1.0, occlusion, 0.5) * AMBIENT_SHARE;
 
     vec3 colour = albedo * (ambient + diffuse) + highlights * specular;
-    for (int i = 0; i < 4; i++) colour += spotLight(i, n, v, albedo, specular, exponent);
+    int spots = lastSpotOn();
+    for (int i = 0; i < spots; i++) colour += spotLight(i, n, v, albedo, specular, exponent);
     if (enviro == 1) {
         float fresnel = 0.04 + 0.96 * pow(1.0 - max(dot(n, v), 0.0), 5.0);
         colour += texture(CubeMap, reflect(-v, n)).rgb * specular * mix(0.15, 0.6, fresnel);
