@@ -21,11 +21,7 @@ class CameraGl : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!openTestGlContext()) GTEST_SKIP() << "no display";
-        driveClock(1000);
-        setDrivenCounter(0);
-        resetClocks();
-        resetSyncPlayer();
-        resetKeyboard();
+        startAtTimeZero();
         resetCameraPlayback();
         resetCameraKicks();
         cameraRoll = 0.0f;

@@ -9,17 +9,14 @@
 #include "shell/clock.h"
 #include "shell/keyboard.h"
 #include "shell/sync_track.h"
+#include "tests/test_support.h"
 
 namespace {
 
 class CameraKicks : public ::testing::Test {
 protected:
     void SetUp() override {
-        driveClock(1000);
-        setDrivenCounter(0);
-        resetClocks();
-        resetSyncPlayer();
-        resetKeyboard();
+        startAtTimeZero();
         resetCameraKicks();
         cameraSetupSuppressed = true;   // no GL here
     }

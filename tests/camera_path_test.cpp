@@ -9,6 +9,7 @@
 #include "shell/clock.h"
 #include "shell/keyboard.h"
 #include "shell/sync_track.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -26,11 +27,7 @@ double trailingAverage(double frames, int samples = 60) {
 class CameraPathPlayback : public ::testing::Test {
 protected:
     void SetUp() override {
-        driveClock(1000);
-        setDrivenCounter(0);
-        resetClocks();
-        resetSyncPlayer();
-        resetKeyboard();
+        startAtTimeZero();
         resetCameraPlayback();
         resetCameraKicks();
         cameraSetupSuppressed = true;   // no GL here

@@ -14,10 +14,7 @@
 struct CompositeLogic : ::testing::Test {
     float fade = 0.0f;
     void SetUp() override {
-        driveClock(1000);
-        setDrivenCounter(0);
-        resetClocks();
-        resetKeyboard();
+        startAtTimeZero();
         resetComposite();
         partstarttime = 0;
         frameFactor = 1.0f;

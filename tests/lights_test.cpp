@@ -16,9 +16,7 @@ struct Lights : ::testing::Test {
         memset(&lightTable, 0, sizeof lightTable);
         memset(&lightArrays, 0, sizeof lightArrays);
         lightBlendPending = false;
-        driveClock(1000);
-        setDrivenCounter(0);
-        resetClocks();
+        startAtTimeZero();
     }
     static void setLight(int i, float value) {
         lightTable.enabled[i] = 1;

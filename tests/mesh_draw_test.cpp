@@ -30,17 +30,7 @@ struct MeshDraws : ::testing::Test {
             addSpotReceiverProgram(receiver);
             selfIllum = buildShaderProgram("mshmappass2.vert", "mselfillum.frag");
             whiteSet = addPlainTextureSet(255, 255, 255);
-            glGenFramebuffers(1, &target);
-            glBindFramebuffer(GL_FRAMEBUFFER, target);
-            glGenTextures(1, &colour);
-            glBindTexture(GL_TEXTURE_2D, colour);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, VIEW, VIEW, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-            glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, colour, 0);
-            glGenRenderbuffers(1, &depth);
-            glBindRenderbuffer(GL_RENDERBUFFER, depth);
-            glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, VIEW, VIEW);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+            makeColourTarget(VIEW, VIEW, &target, &colour, &depth);
         }
         glBindFramebuffer(GL_FRAMEBUFFER, target);
         glViewport(0, 0, VIEW, VIEW);

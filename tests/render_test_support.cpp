@@ -104,3 +104,17 @@ int addPlainTextureSet(unsigned char r, unsigned char g, unsigned char b) {
     set.specular = pixelTexture(128, 128, 128);
     return textureSetCount++;
 }
+
+void makeColourTarget(int width, int height, GLuint *framebuffer, GLuint *colour, GLuint *depth) {
+    glGenFramebuffers(1, framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, *framebuffer);
+    glGenTextures(1, colour);
+    glBindTexture(GL_TEXTURE_2D, *colour);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, *colour, 0);
+    glGenRenderbuffers(1, depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, *depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, *depth);
+}

@@ -11,6 +11,8 @@ struct Rgb {
 
 // Makes the build's show directory (data/ with the GLSL files) the working directory.
 void enterShowDir();
+// An RGB texture target with a depth renderbuffer, for drawing tests off screen. Leaves it bound.
+void makeColourTarget(int width, int height, GLuint *framebuffer, GLuint *colour, GLuint *depth);
 // One pixel of the framebuffer's colour (0 = the default framebuffer's back buffer).
 Rgb readPixel(GLuint framebuffer, int x, int y);
 // With LIGHTRIG_GRAB_DIR set, writes the framebuffer's colour as <dir>/<name>.ppm for looking at.

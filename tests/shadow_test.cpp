@@ -34,17 +34,7 @@ struct Shadows : ::testing::Test {
         const float boxLow[3] = {-0.5f, 0.0f, -0.5f}, boxHigh[3] = {0.5f, 1.0f, 0.5f};
         buildBoxMesh(floor, floorLow, floorHigh, floorSet);
         buildBoxMesh(box, boxLow, boxHigh, boxSet);
-        glGenFramebuffers(1, &view);
-        glBindFramebuffer(GL_FRAMEBUFFER, view);
-        glGenTextures(1, &viewColour);
-        glBindTexture(GL_TEXTURE_2D, viewColour);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, VIEW_W, VIEW_H, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, viewColour, 0);
-        glGenRenderbuffers(1, &viewDepth);
-        glBindRenderbuffer(GL_RENDERBUFFER, viewDepth);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, VIEW_W, VIEW_H);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, viewDepth);
+        makeColourTarget(VIEW_W, VIEW_H, &view, &viewColour, &viewDepth);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
     }
 

@@ -24,12 +24,7 @@ protected:
     void start(const char *syncCsv) {
         enterScratchDirWithShowData();
         writeDataText("sync1.csv", syncCsv);
-        driveClock(1000);
-        setDrivenCounter(0);
-        resetClocks();
-        resetDispatcher();
-        resetSyncPlayer();
-        resetKeyboard();
+        startAtTimeZero();
         ASSERT_TRUE(startShow());
     }
     bool frameAt(int ms) {

@@ -8,6 +8,7 @@
 #include "shell/dispatcher.h"
 #include "shell/keyboard.h"
 #include "shell/sync_track.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -58,12 +59,7 @@ TEST(SyncTrackReader, AtMost2047RowsAreUsed) {
 class SyncPlayer : public ::testing::Test {
 protected:
     void SetUp() override {
-        driveClock(1000);
-        setDrivenCounter(0);
-        resetClocks();
-        resetSyncPlayer();
-        resetDispatcher();
-        resetKeyboard();
+        startAtTimeZero();
         stopCameraCue();
         memset(syncTable, 0, sizeof syncTable);
         syncRowCount = 64;
