@@ -135,10 +135,11 @@ float partBFadeValue(float frames) {
 // The flash and the kick values: both follow the push and shake keys.
 static void updateFlash() {
     decayFlash(rig.flash, frameFactor);
-    if (keyState.down[KEY_4] || keyState.down[KEY_5]) {
+    const bool kick = keyState.down[KEY_4] || keyState.down[KEY_5];
+    if (kick && rig.mode == RIG_PART_A)
         for (int i = 0; i < 2; i++) rig.kickDepth[i] -= 0.5f;
+    if (kick)
         for (int c = 0; c < 4; c++) rig.flash[c] = fmaxf(rig.flash[c], KICK_FLASH[c]);
-    }
     memcpy(meshShading.flash, rig.flash, sizeof rig.flash);
     movingLightPosition[1] = MOVING_LIGHT_BASE_Y + (KICK_DEPTH_START - rig.kickDepth[1]) * 0.5f;
 }

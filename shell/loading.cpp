@@ -52,7 +52,7 @@ static void clearToBlack(GLbitfield buffers) {
 static void milestone(const char *format) {
     const int now = demoTime();
     debugLog(format, now - loading.milestoneTime);
-    loading.milestoneTime = demoTime();
+    loading.milestoneTime = now;
 }
 
 int progressFillWidth(float count) {
