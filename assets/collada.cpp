@@ -12,7 +12,7 @@
 #include <pugixml.hpp>
 
 #include "assets/texture.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "shell/diagnostics.h"
 
 constexpr int COLLADA_PATH_BYTES = 1024;

@@ -1,4 +1,4 @@
-// Mesh loading by file type, the GL half of loading, scaling, tangents and the positions-only
+// The mesh record: allocation, the GL half of loading, scaling, tangents and the positions-only
 // display list. Holds no state: every mesh is its own heap record.
 #include "assets/mesh.h"
 
@@ -6,16 +6,10 @@
 #include <math.h>
 #include <stdlib.h>
 #include <string.h>
-#include <strings.h>
 
-#include "assets/collada.h"
-#include "assets/data_file.h"
-#include "assets/mesh_text.h"
 #include "assets/texture.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "shell/diagnostics.h"
-
-constexpr float LOADER_SCALE = 0.05f;   // every loader brings file units to show units once
 
 MeshObject *newMeshObject() {
     MeshObject *mesh = (MeshObject *)calloc(1, sizeof(MeshObject));
@@ -52,30 +46,6 @@ void attachMeshGl(MeshObject *mesh) {
     glGenVertexArrays(1, &mesh->vertexArray);
     glBindVertexArray(mesh->vertexArray);
     glGenBuffers(MESH_BUFFER_COUNT, mesh->buffers);
-}
-
-MeshObject *load3dm(const char *name) {
-    debugLog("load3dm %s\n", name);
-    FILE *file = xfopen(name, "r");
-    if (!file) fatalExit(1, "can't open file %s\n", name);
-    MeshObject *mesh = read3dm(file, name);
-    fclose(file);
-    if (!mesh) fatalExit(1, "mesh %s not loaded\n", name);
-    attachMeshGl(mesh);
-    generateTangents(mesh);
-    scaleMesh(mesh, LOADER_SCALE);
-    return mesh;
-}
-
-MeshObject *loadMesh(const char *name) {
-    const char *dot = strrchr(name, '.');
-    const char *extension = dot ? dot + 1 : "";
-    if (strncasecmp(extension, "3dm", 3) == 0) return load3dm(name);
-    if (strncasecmp(extension, "dae", 3) == 0) {
-        debugLog("loading dae [%s]\n", name);
-        return loadCollada(name);
-    }
-    fatalExit(1, "mesh %s: unknown file type (expected .3dm or .dae)\n", name);
 }
 
 void scaleMeshFrames(MeshObject *mesh, int firstSlot, int endSlot, float factor) {

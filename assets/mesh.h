@@ -1,5 +1,5 @@
-// Meshes: unindexed triangle lists with per-corner normals, texture coordinates and tangents, bone
-// data for skinned meshes, and the 3DM text format most of them come from.
+// Meshes: unindexed triangle lists with per-corner normals, texture coordinates and tangents, and
+// bone data for skinned meshes.
 #pragma once
 #include <stdint.h>
 
@@ -43,10 +43,6 @@ struct MeshObject {
     char name[MESH_LINE_BYTES];          // object name as read; its prefix names the texture set
 };
 
-// 3DM or COLLADA by the name's extension (".dae" names are paths, see loadCollada). A missing or
-// malformed file, or another extension, ends the process with status 1.
-MeshObject *loadMesh(const char *name);
-MeshObject *load3dm(const char *name);
 // Positions, and for a skinned mesh rest positions and position deltas of slots 0..frameCount-2.
 void scaleMesh(MeshObject *mesh, float factor);
 // Rest positions and position deltas of slots firstSlot..endSlot-1 (clamped to the slots there are).

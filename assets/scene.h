@@ -1,4 +1,4 @@
-// Scene files: many static meshes in one text file, each with its positions-only display list.
+// Scenes: many static meshes from one text file, each with its positions-only display list.
 #pragma once
 
 #include "assets/mesh.h"
@@ -9,5 +9,3 @@ struct Scene {
     int count;
     MeshObject *objects[MAX_SCENE_OBJECTS];
 };
-
-Scene *loadScene(const char *name);

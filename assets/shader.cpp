@@ -6,7 +6,7 @@
 #include <stdlib.h>
 
 #include "assets/data_file.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "shell/diagnostics.h"
 
 // Attribute names bound before every link. Location 5 carries bone indices in skinned programs and

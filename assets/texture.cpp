@@ -5,7 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "shell/diagnostics.h"
 
 // Per kind, indexed by TextureKind: the fallback image in the data directory, its debugLog line, and

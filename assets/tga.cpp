@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include "assets/data_file.h"
-#include "render/gl.h"   // GL_RGB, GL_RGBA for the record's format
+#include "platform/gl.h"   // GL_RGB, GL_RGBA for the record's format
 #include "shell/diagnostics.h"
 
 constexpr size_t TGA_HEADER_BYTES = 12;

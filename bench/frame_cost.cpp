@@ -4,10 +4,10 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "platform/gl.h"
 #include "platform/platform.h"
-#include "render/gl.h"
 #include "shell/capture.h"
-#include "shell/dispatcher.h"
+#include "shell/playlist.h"
 #include "shell/show.h"
 
 constexpr int BENCH_FPS = 30;
@@ -49,7 +49,7 @@ int main(int argc, char **argv) {
     for (int part = 0; part < 3; part++) {
         measurePart(frame, 1);   // the part's first frame sets it up
         cost[part] = measurePart(frame, count);
-        skipnow++;   // on to the next part at the end of the next frame
+        requestNextPart();   // on to the next part at the end of the next frame
         measurePart(frame, 1);
     }
     printf("loading: %.2f s\n", loadSeconds);

@@ -1,16 +1,12 @@
-// Owns the shared camera state and the suppression flag. The loading sequence places the camera; the
-// parts, the camera paths and the kicks move it every frame.
+// Owns the shared camera state and the suppression flag, and turns them into the projection. The
+// loading sequence places the camera; the parts, the camera paths and the kicks move it every frame.
 #include "camera/camera.h"
 
 #include <math.h>
 
-#include "camera/camera_kicks.h"
-#include "camera/camera_path.h"
-#include "render/gl.h"
+#include "platform/gl.h"
+#include "platform/platform.h"   // SCREEN_ASPECT
 
-// Used whenever the field of view gives no usable perspective (an all-zero camera path has fov 0).
-constexpr float DEFAULT_FOV = 35.0f;   // degrees
-constexpr float ASPECT = 1.7777778f;   // 1920 / 1080
 // Depth terms of a perspective with near plane 0.1 and far plane 200.
 constexpr float DEPTH_SCALE = -1.0010005235671997f;
 constexpr float DEPTH_OFFSET = -0.20010004937648773f;
@@ -24,9 +20,9 @@ float cameraFov = 35.0f;
 
 bool cameraSetupSuppressed = false;
 
-// Half the vertical field of view as a tangent; the degree-to-radian factor is 6.28 / 360, not pi / 180.
+// Half the vertical field of view as a tangent.
 static float halfViewTangent(float fovDegrees) {
-    return tanf(fovDegrees * 6.28f / 360.0f * 0.5f);
+    return tanf(fovDegrees * CAMERA_DEGREES_TO_RADIANS * 0.5f);
 }
 
 void rollUpVector(const double view[3], float roll, float up[3]) {
@@ -50,7 +46,7 @@ void cameraProjectionMatrix(float fovDegrees, float matrix[16]) {
     float h = halfViewTangent(fovDegrees);
     if (!(h > 0.0f) || !isfinite(h)) h = halfViewTangent(DEFAULT_FOV);
     for (int i = 0; i < 16; i++) matrix[i] = 0.0f;
-    matrix[0] = 1.0f / (h * ASPECT);
+    matrix[0] = 1.0f / (h * SCREEN_ASPECT);
     matrix[5] = 1.0f / h;
     matrix[10] = DEPTH_SCALE;
     matrix[11] = -1.0f;   // row 3, column 2: w = -z
@@ -73,44 +69,4 @@ void setupCamera() {
     gluLookAt(cameraEye[0], cameraEye[1], cameraEye[2], centre[0], centre[1], centre[2], cameraUp[0], cameraUp[1],
               cameraUp[2]);
     glMatrixMode(GL_MODELVIEW);
-}
-
-// The pose the kicks start from in every frame. While a cue plays, the path rewrites the camera each
-// frame; without a cue the kicks' offsets would otherwise pile up frame after frame on the held
-// camera, so the held pose is put back before they act.
-static struct {
-    bool valid;
-    float eye[3];
-    float target[3];
-    float roll;
-} heldPose;
-
-static void saveHeldPose() {
-    for (int i = 0; i < 3; i++) {
-        heldPose.eye[i] = cameraEye[i];
-        heldPose.target[i] = cameraTarget[i];
-    }
-    heldPose.roll = cameraRoll;
-    heldPose.valid = true;
-}
-
-static void restoreHeldPose() {
-    for (int i = 0; i < 3; i++) {
-        cameraEye[i] = heldPose.eye[i];
-        cameraTarget[i] = heldPose.target[i];
-    }
-    cameraRoll = heldPose.roll;
-}
-
-void updateCamera() {
-    if (cameraCue.active) {
-        playCameraPath();
-        saveHeldPose();
-    } else if (cameraKicksActive() && heldPose.valid) {
-        restoreHeldPose();
-    } else {
-        saveHeldPose();   // honours whatever the part placed
-    }
-    applyCameraKicks();
-    setupCamera();
 }

@@ -1,7 +1,16 @@
-// The shared camera: eye, look-at point, roll and field of view, the set-up that turns them into the
-// projection matrix, and the per-frame camera chain of the live parts.
+// The shared camera: eye, look-at point, roll and field of view, and the set-up that turns them into
+// the projection matrix.
 #pragma once
 
+// The camera's own degree-to-radian factor: 6.28 / 360, not pi / 180. Everything that turns the
+// camera's field of view into a perspective uses it, so the pictures agree.
+constexpr float CAMERA_DEGREES_TO_RADIANS = 0.017444445f;
+// Used whenever the field of view gives no usable perspective (an all-zero camera path has fov 0).
+constexpr float DEFAULT_FOV = 35.0f;   // degrees
+
+// Placed by the loading sequence and on a part's first frame; rewritten by the path playback, the
+// kicks and the held pose; borrowed and restored by the rig passes. The dispatcher clears the roll
+// at every advance.
 extern float cameraEye[3];
 extern float cameraTarget[3];
 extern float cameraUp[3];     // recomputed from cameraRoll every frame
@@ -23,7 +32,3 @@ void cameraProjectionMatrix(float fovDegrees, float matrix[16]);
 // look-at, the up vector from cameraRoll) and leaves GL_MODELVIEW selected. Does nothing while
 // cameraSetupSuppressed is set.
 void setupCamera();
-
-// The parts call this once per frame before drawing the scene: plays the cued path (if a cue is
-// running), applies the push and shake kicks, then sets up the projection.
-void updateCamera();

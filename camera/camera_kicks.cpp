@@ -6,7 +6,6 @@
 #include "camera/camera.h"
 #include "shell/clock.h"
 #include "shell/keyboard.h"
-#include "shell/sync_track.h"   // syncBaseTime, SYNC_FRAME_MS
 
 // Envelope and push speeds per 60 Hz frame; the shake is over after 2 / 0.00984 = 203 frames.
 constexpr float SHAKE_RATE = 0.0098400944843888283f;
@@ -69,7 +68,7 @@ static float wrapShakePhase(float phase) {
 // the target ends up at unit distance in front of the eye.
 static void shakeCamera(float e) {
     float phases[5];
-    shakePhases((float)(frameTime - syncBaseTime) / SYNC_FRAME_MS, phases);
+    shakePhases((float)(frameTime - syncBaseTime) / FRAME_MS, phases);
     const float view[3] = {cameraTarget[0] - cameraEye[0], cameraTarget[1] - cameraEye[1],
                            cameraTarget[2] - cameraEye[2]};
     float frame[3][3];
@@ -103,7 +102,7 @@ bool cameraKicksActive() {
 }
 
 float shakeEnvelope(int msSinceTrigger, bool &ended) {
-    float e = fminf(2.0f, (float)msSinceTrigger / SYNC_FRAME_MS * SHAKE_RATE);
+    float e = fminf(2.0f, (float)msSinceTrigger / FRAME_MS * SHAKE_RATE);
     ended = e >= SHAKE_END;
     if (ended) return 0.0f;
     if (e > 1.0f) e = 2.0f - e;
@@ -111,7 +110,7 @@ float shakeEnvelope(int msSinceTrigger, bool &ended) {
 }
 
 float pushProgress(int msSinceStart) {
-    return fminf(1.0f, (float)msSinceStart / SYNC_FRAME_MS * PUSH_RATE);
+    return fminf(1.0f, (float)msSinceStart / FRAME_MS * PUSH_RATE);
 }
 
 float pushRoll(float q, float s) {

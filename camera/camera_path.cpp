@@ -6,7 +6,6 @@
 
 #include "camera/camera.h"
 #include "shell/clock.h"
-#include "shell/sync_track.h"   // syncBaseTime, the sync row and frame lengths
 
 // The smoothing window starts shrinking after this many frames of the show and reaches its minimum
 // this many frames later.
@@ -75,7 +74,7 @@ float cueSamplePosition(const CameraCue &cue, int now, int samplesBack) {
     if (!(cue.duration > 0.0f)) return (float)cue.slotCount;
     const float rate = (float)cue.slotCount / cue.duration;   // slots per 60 Hz frame
     // The sample's age and the frame count are double precision; the position is single from here.
-    const double position = (now - (samplesBack * SAMPLE_SPACING_MS + cue.startTime)) / (double)SYNC_FRAME_MS * rate;
+    const double position = (now - (samplesBack * SAMPLE_SPACING_MS + cue.startTime)) / (double)FRAME_MS * rate;
     const float u = (float)fmin((double)cue.slotCount, position);
     return fmaxf(0.0f, u);
 }
@@ -98,7 +97,7 @@ void evaluateCameraSlot(int slot, float t, CameraPose &pose) {
 }
 
 void playCameraPath() {
-    const float framesSinceStart = fminf(MAX_SHOW_FRAMES, (float)(elapsedMs() - syncBaseTime) / SYNC_FRAME_MS);
+    const float framesSinceStart = fminf(MAX_SHOW_FRAMES, (float)(elapsedMs() - syncBaseTime) / FRAME_MS);
     playback.samples = pathSampleCount(framesSinceStart, playback.samples);
 
     // Whatever the sync track asked for first, the show opens with slots 0..3 over 153 rows.

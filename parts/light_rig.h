@@ -1,23 +1,27 @@
-// The three light-rig parts of the show and the rig they share: spot lights, rotation clocks, the
-// cube transform and the per-part mode.
+// The rig the three light-rig parts share: spot lights, rotation clocks, the cube transform and the
+// per-part mode.
 #pragma once
+
+#include "render/render_targets.h"   // SPOT_LIGHT_COUNT
 
 struct MeshObject;
 
-constexpr int RIG_SPOT_LIGHTS = 4;
 constexpr float RIG_CONE_ANGLE = 65.0f;   // degrees, every spot light
 constexpr int RIG_SHADOW_LIGHTS = 2;      // lights rendered into the atlas each frame
 constexpr int CROSS_FADE_FRAMES = 150;    // 60 Hz frames of the light-colour cross-fade
+// The flash never decays below this colour; the kick values start here and only fall.
+constexpr float FLASH_FLOOR[4] = {0.1538462f, 0.1153846f, 0.0f, 1.0f};
+constexpr float KICK_DEPTH_START = 12.0f;
 
 // Which raymarched scene each mode puts into the shadow atlas, and whether it does for every light.
 enum RigMode { RIG_IDLE = 0, RIG_PART_A = 1, RIG_PART_B = 3, RIG_PART_C = 4 };
 
-// Written by the part frames, read by the passes. Lives for the whole run.
+// Written by the part frames, read by the passes. Lives for the whole run; resetLightRig.
 struct RigState {
     int mode;                      // RigMode of the frame being drawn
     int variant;                   // part C's variant flag: raymarched scene 4 in the shadow pass
-    float lightEye[RIG_SPOT_LIGHTS][3];
-    float lightTarget[RIG_SPOT_LIGHTS][3];
+    float lightEye[SPOT_LIGHT_COUNT][3];
+    float lightTarget[SPOT_LIGHT_COUNT][3];
     float tumble[3];               // degrees about Z, Y and X
     float orbit[3];                // cube centre on its circle round the centre-piece
     float flash[4];                // additive tint of the lit draws
@@ -29,10 +33,6 @@ struct RigState {
 };
 
 extern RigState rig;
-
-void runPartA();
-void runPartB();
-void runPartC();
 
 // The four spot lights, identical every time (the generator is reseeded first).
 void buildFixedLightRig();

@@ -8,10 +8,11 @@
 #include "camera/camera.h"          // cameraEye, cameraTarget, cameraUp, cameraFov
 #include "parts/bounce_path.h"
 #include "parts/curve_object.h"
-#include "render/gl.h"
+#include "platform/gl.h"
+#include "platform/platform.h"       // SCREEN_WIDTH, SCREEN_HEIGHT
+#include "render/render_targets.h"  // SHADOW_MAP_SIZE
 #include "shell/clock.h"            // frameTime
 #include "shell/diagnostics.h"
-#include "shell/dispatcher.h"       // partstarttime, partFrameCounter, playlistIndex
 #include "shell/keyboard.h"         // 'I' and 'O', injected by the sync track
 
 // --- settings ---------------------------------------------------------------------------------
@@ -29,9 +30,6 @@ constexpr float DISPLACEMENT_START = 0.35f;  // show units
 constexpr float DISPLACEMENT_STEP = 0.05f;   // per injected 'O' (up) or 'I' (down)
 constexpr float CURVE_SCROLL_RATE = 0.02f;   // segments per 60 Hz frame the scene-4 colours travel
 
-constexpr float FRAME_MS = 16.666666f;       // one 60 Hz frame
-constexpr float DEGREES_TO_RADIANS = 0.017444445f;   // 6.28 / 360, as the camera set-up uses
-constexpr int SCREEN_W = 1920, SCREEN_H = 1080, SHADOW_SIZE = 1024;   // quad sizes, pixels
 
 // Uniforms in upload order; UNIFORM_NAMES spells them as raymarch1.frag does.
 enum RaymarchUniform {
@@ -100,7 +98,7 @@ float reflectShowTime(float value) {
     return (thousandths / 10000000LL) % 2 == 1 ? 10000.0f - inPeriod : inPeriod;
 }
 
-float appearScale(float p, int transition, int timelineRow) {
+float appearScale(float p, int transition, int scene) {
     float s;
     if (p < 1.0f) {
         s = (sinf((p + 0.5f) * 3.14f) + 1.0f) / 2.0f;
@@ -115,7 +113,8 @@ float appearScale(float p, int transition, int timelineRow) {
     const float m = transition == 0 ? 1.0f : 1.2f;
     const float v = m * s <= 1.0f ? m * s : m - (m * s - 1.0f);
     if (transition == 0) return powf(v, 0.85f);
-    if (transition == 1 && timelineRow != 22 && v < 0.1f) return 0.0f;
+    // Only part B's gem (scene 2) keeps the small scales of its second transition.
+    if (transition == 1 && scene != 2 && v < 0.1f) return 0.0f;
     return v;
 }
 
@@ -183,7 +182,7 @@ static float projectedExtent(const float p[16]) {
 }
 
 // --- choreography steps -------------------------------------------------------------------------
-static void stepAppear() {
+static void stepAppear(int scene) {
     if (keyState.pressed[KEY_I]) {
         appear.running = true;
         appear.start = keyState.downTime[KEY_I];
@@ -196,7 +195,7 @@ static void stepAppear() {
         appear.masterscale = 1.0f;
         return;
     }
-    appear.masterscale = appearScale(p, appear.counter, (int)playlistIndex);
+    appear.masterscale = appearScale(p, appear.counter, scene);
 }
 
 // Scene 0: the twist starts after 4 s, unfolds once after 15.7 s; the noise ramps in after 1 s.
@@ -377,7 +376,7 @@ void resetRaymarchChoreography() {
 
 void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float projection[16],
                              RaymarchUniforms *u) {
-    stepAppear();
+    stepAppear(scene);
     const float frames = partFrames();
     const float speed = scene == 2 ? 1.15f : 1.0f;
     u->noisefade = u->twistfader = u->twistoutrofader = 0.0f;
@@ -399,7 +398,7 @@ void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float pr
     u->precision = MARCH_PRECISION;
     u->exitangle = EXIT_ANGLE;
     const float fieldOfView = in->toShadowMap ? in->spotConeAngle : cameraFov;   // degrees
-    u->fov = 1.0f / tanf(fieldOfView * DEGREES_TO_RADIANS * 0.5f);
+    u->fov = 1.0f / tanf(fieldOfView * CAMERA_DEGREES_TO_RADIANS * 0.5f);
     u->depthmult = DEPTH_MULTIPLIER;
     u->depthmax = DEPTH_MAXIMUM;
     u->showdepthmap = DEPTH_VIEW;
@@ -455,7 +454,7 @@ void raymarchPass(int scene, const RaymarchInputs *inputs) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, inputs->colorTexture);
     }
-    if (inputs->toShadowMap) drawQuad(SHADOW_SIZE, SHADOW_SIZE);
-    else drawQuad(SCREEN_W, SCREEN_H);
+    if (inputs->toShadowMap) drawQuad(SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
+    else drawQuad(SCREEN_WIDTH, SCREEN_HEIGHT);
     glUseProgram(0);
 }

@@ -87,9 +87,9 @@ void prepareRaymarchUniforms(int scene, const RaymarchInputs *inputs, const floa
 float wrapPartTimer(float value, float limit);
 // Show time reflected into 0..10000: above 10000, thousandths modulo 1e7, mirrored on odd periods.
 float reflectShowTime(float value);
-// masterscale while transition number `transition` (0 = first) is at phase p in [0, 2).
-// timelineRow is the dispatcher's playlist index.
-float appearScale(float p, int transition, int timelineRow);
+// masterscale while transition number `transition` (0 = first) is at phase p in [0, 2) for the
+// centre-piece of the given scene.
+float appearScale(float p, int transition, int scene);
 // Entry of the bounce path for a scene-2 part time (60 Hz frames): 20 entries per frame, held at
 // the last entry after one minute.
 int bouncePathIndex(float frames);

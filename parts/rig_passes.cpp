@@ -6,16 +6,15 @@
 
 #include "assets/scene.h"
 #include "camera/camera.h"
-#include "camera/camera_path.h"
+#include "camera/camera_update.h"   // updateCamera
 #include "parts/light_rig.h"
 #include "parts/raymarch.h"
-#include "render/gl.h"
+#include "parts/show_assets.h"
+#include "platform/gl.h"
 #include "render/mesh_draw.h"
 #include "render/render_targets.h"
 #include "render/shadow.h"
-#include "shell/loading.h"
 
-constexpr int ENV_FACE_SIZE = 512;
 constexpr float ENV_NEAR = 0.1f;
 constexpr float ENV_FAR = 200.0f;
 // Backdrop quad of the cube pass in part B (world units).
@@ -96,7 +95,7 @@ static RaymarchInputs raymarchInputs(bool toShadowMap) {
     inputs.spotConeAngle = RIG_CONE_ANGLE;
     inputs.depthTexture = toShadowMap ? shmap3.colour : fb1.colour;
     inputs.colorTexture = toShadowMap ? shmap3.colour : fb5.colour;
-    inputs.environmentCube = showAssets.environmentCube;
+    inputs.environmentCube = environmentCube;
     inputs.paletteTexture = showAssets.paletteTexture;
     return inputs;
 }
@@ -174,7 +173,7 @@ static void drawBackdrop() {
 void runEnvironmentPass() {
     for (int face = 0; face < 6; face++) {
         loadCubeFaceProjection(face);
-        glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer());
+        glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
         const float shade = 1.0f / (float)(face + 1);
         glClearColor(shade, 0.0f, shade, 1.0f);
         glClearDepth(1.0);
@@ -184,7 +183,7 @@ void runEnvironmentPass() {
         drawRigObjects(drawReceiver);
         if (rig.mode == RIG_PART_B) drawBackdrop();
         cameraSetupSuppressed = false;
-        glBindTexture(GL_TEXTURE_CUBE_MAP, showAssets.environmentCube);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCube);
         glCopyTexSubImage2D(cubeFaceTarget(face), 0, 0, 0, 0, 0, ENV_FACE_SIZE, ENV_FACE_SIZE);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     }
@@ -192,7 +191,7 @@ void runEnvironmentPass() {
 
 // The room in colour with its spot-light shadows, into the multisample scene target.
 static void drawRoomColour() {
-    glViewport(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     glBindFramebuffer(GL_FRAMEBUFFER, fb2.framebuffer);
     glClearStencil(0);
     glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -200,7 +199,7 @@ static void drawRoomColour() {
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    gluPerspective(65.0, 1.7777778, 0.1, 1.0);
+    gluPerspective(RIG_CONE_ANGLE, SCREEN_ASPECT, 0.1, 1.0);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     captureRaymarchBaseProjection();
@@ -225,7 +224,7 @@ void runFinalPass() {
     drawRoomDepth();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fb2.framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fb5.framebuffer);
-    glBlitFramebuffer(0, 0, FRAME_WIDTH, FRAME_HEIGHT, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_COLOR_BUFFER_BIT,
+    glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT,
                       GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     const RaymarchInputs inputs = raymarchInputs(false);

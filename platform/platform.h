@@ -6,6 +6,7 @@
 // Screen size the show always renders at (pixels).
 constexpr int SCREEN_WIDTH = 1920;
 constexpr int SCREEN_HEIGHT = 1080;
+constexpr float SCREEN_ASPECT = 1.7777778f;   // 16:9 as the perspective set-ups store it
 
 // Display mode, borderless full-screen window and a double-buffered compatibility GL context with
 // 8-bit alpha and the deepest depth buffer available. When the display offers no 1920 x 1080 mode

@@ -4,13 +4,11 @@
 
 #include "assets/shader.h"
 #include "assets/texture.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/render_targets.h"
 #include "shell/clock.h"
-#include "shell/dispatcher.h"   // partstarttime
 #include "shell/keyboard.h"
 
-static constexpr float FRAME_MS = 16.666666f;       // one 60 Hz frame
 static constexpr float GRADE_FADE_RATE = 0.029166669f;   // gradeMix falls by this per frame (~571 ms)
 static constexpr float TITLE_RISE_PER_SECOND = 0.5f;
 static constexpr float YSCROLL_RATE = 0.011111111f;      // one scroll per 90 frames
@@ -161,7 +159,7 @@ static void copyFrameToFb1() {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glUseProgram(0);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fb1.framebuffer);
-    glBlitFramebuffer(0, 0, FRAME_WIDTH, FRAME_HEIGHT, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_COLOR_BUFFER_BIT,
+    glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT,
                       GL_NEAREST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -222,7 +220,7 @@ void finalComposite() {
     const int outro = composite.outroIndex;
     if (composite.outroOn && outro >= 0 && outro < OUTRO_PICTURE_COUNT) {
         glColor4f(1.0f, 1.0f, 1.0f, outroAlpha(fade));
-        drawImageRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT, resources.outro[outro]);
+        drawImageRect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, resources.outro[outro]);
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     }
 
@@ -231,6 +229,6 @@ void finalComposite() {
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         bindUnit(0, fb1.colour);
         glColor4f(0.0f, 0.0f, 0.0f, fade);
-        drawRect(0.0f, 0.0f, (float)FRAME_WIDTH, (float)FRAME_HEIGHT);
+        drawRect(0.0f, 0.0f, (float)SCREEN_WIDTH, (float)SCREEN_HEIGHT);
     }
 }

@@ -25,8 +25,8 @@ struct CompositeState {
     int fadeStart;          // ms, the 'O' key's time stamp
 };
 
-// Shared with the parts: testfactor scales the film grain (and is free for part effects);
-// fadeLevel is 0..1 once the fade to black has started.
+// Written only by the composite (and its reset): testfactor scales the film grain; fadeLevel is
+// 0..1 once the fade to black has started. The mesh renderers read testfactor.
 extern float testfactor;
 extern float fadeLevel;
 

@@ -4,9 +4,8 @@
 
 #include <string.h>
 
-#include "render/gl.h"
-#include "shell/clock.h"        // elapsedMs
-#include "shell/dispatcher.h"   // lightBlendPending, advanceTime
+#include "platform/gl.h"
+#include "shell/clock.h"   // elapsedMs, FRAME_MS
 
 LightTable lightTable;
 ShaderLightArrays lightArrays;
@@ -30,11 +29,15 @@ const LightArrayUniform LIGHT_ARRAY_UNIFORMS[LIGHT_ARRAY_COUNT] = {
     {"lightMapSelect", lightTable.mapSelect},
 };
 
+static constexpr float BLEND_RATE = 0.006666667f;     // 1 / 150 frames
+
 // The cross-fade's starting point: the four 4-float banks of every light.
 static float lightSnapshot[LIGHT_BANK_COUNT][MAX_LIGHTS][4];
-
-static constexpr float FRAME_MS = 16.666666f;         // one 60 Hz frame
-static constexpr float BLEND_RATE = 0.006666667f;     // 1 / 150 frames
+// The cross-fade asked for by the latest part change; ends when the blend reaches the new colours.
+static struct {
+    bool pending;
+    int startTime;   // ms of demo time
+} crossFade;
 
 static float (*lightBank(int bank))[4] {
     switch (bank) {
@@ -165,16 +168,29 @@ void snapshotLightColours() {
         memcpy(lightSnapshot[bank], lightBank(bank), sizeof lightSnapshot[bank]);
 }
 
+void requestLightCrossFade(int startTime) {
+    crossFade.pending = true;
+    crossFade.startTime = startTime;
+}
+
+bool lightCrossFadePending() {
+    return crossFade.pending;
+}
+
+void resetLightCrossFade() {
+    crossFade = {};
+}
+
 float lightBlendFactor(int nowMs) {
-    float f = (float)(nowMs - advanceTime) / FRAME_MS * BLEND_RATE;
-    // advanceTime is taken from the demo clock, which the sync track can put ahead of elapsed
+    float f = (float)(nowMs - crossFade.startTime) / FRAME_MS * BLEND_RATE;
+    // The start is taken from the demo clock, which the sync track can put ahead of elapsed
     // time; the blend never runs backwards past the snapshot.
     if (f < 0.0f) f = 0.0f;
     return f < 1.0f ? f : 1.0f;
 }
 
 void crossFadeLightColours() {
-    if (!lightBlendPending) return;
+    if (!crossFade.pending) return;
     const float f = lightBlendFactor(elapsedMs());
     for (int bank = 0; bank < LIGHT_BANK_COUNT; bank++) {
         float(*current)[4] = lightBank(bank);
@@ -183,7 +199,7 @@ void crossFadeLightColours() {
     }
     if (f >= 1.0f) {
         snapshotLightColours();
-        lightBlendPending = false;
+        crossFade.pending = false;
     }
     applyLights();
 }

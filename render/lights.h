@@ -41,7 +41,7 @@ extern ShaderLightArrays lightArrays;
 // lightsinvRadius, lightMapSelect.
 extern const LightArrayUniform LIGHT_ARRAY_UNIFORMS[LIGHT_ARRAY_COUNT];
 
-// Position of light 2 in the shared room setter, moved by the parts.
+// Position of light 2 in the shared room setter; written only by the part frames (the kick lift).
 extern float movingLightPosition[3];
 
 // Pushes the table to fixed-function GL (GL_LIGHT0 + i) and rebuilds lightArrays.
@@ -61,9 +61,16 @@ void setPartCLights(float height);
 // Copies the four 4-float banks (position, ambient, diffuse, specular) of all lights into the
 // snapshot the cross-fade starts from.
 void snapshotLightColours();
-// Cross-fade after a part change: while lightBlendPending, blends from the snapshot to the colours
-// the part's setter has just written over 150 frames of elapsed time since advanceTime, then takes
-// a new snapshot and clears the flag. Applies the lights in both cases; does nothing otherwise.
+// Starts a cross-fade at startTime (ms, the demo time of a part change); the dispatcher asks for one
+// at every advance.
+void requestLightCrossFade(int startTime);
+// True from a request until its cross-fade has finished.
+bool lightCrossFadePending();
+// Cross-fade after a part change: while one is pending, blends from the snapshot to the colours
+// the part's setter has just written over 150 frames of elapsed time since its start, then takes
+// a new snapshot and ends it. Applies the lights in both cases; does nothing otherwise.
 void crossFadeLightColours();
-// The blend factor the cross-fade uses at elapsed time nowMs: 0 at advanceTime, 1 after 150 frames.
+// The blend factor the cross-fade uses at elapsed time nowMs: 0 at its start, 1 after 150 frames.
 float lightBlendFactor(int nowMs);
+// No cross-fade pending (a new show).
+void resetLightCrossFade();

@@ -12,12 +12,12 @@
 #include "render/composite.h" // testfactor
 #include "render/lights.h"
 #include "render/render_targets.h"
-#include "render/shadow.h"
+#include "render/shadow_state.h"
 #include "shell/diagnostics.h"
 
 constexpr int MAX_CACHED_PROGRAMS = 64;   // every program the show builds, with room to spare
 constexpr int MAX_BUFFER_NAME = 1 << 16;  // buffer names the upload flags cover; later ones re-upload
-constexpr float DEGREES_TO_RADIANS = 0.017453292f;
+constexpr float EXACT_DEGREES_TO_RADIANS = 0.017453292f;   // pi / 180, for the bone angles
 
 MeshShading meshShading = {0.7f, ENVIRONMENT_NONE, false, 1, 0.0f, {0.0f, 0.0f, 0.0f, 0.0f}, 0, 0, {0, 0, 0, 0}, 0};
 AreaLightPanels areaPanels;
@@ -177,7 +177,8 @@ void computeBoneMatrices(MeshObject &mesh, int frame) {
         angle[2] = mesh.rotationDelta[k + c1];
         angle[1] = -mesh.rotationDelta[k + c2];
         float axisRotation[3][16];
-        for (int axis = 0; axis < 3; axis++) rowRotation(axisRotation[axis], axis, angle[axis] * DEGREES_TO_RADIANS);
+        for (int axis = 0; axis < 3; axis++)
+            rowRotation(axisRotation[axis], axis, angle[axis] * EXACT_DEGREES_TO_RADIANS);
         float r[16];
         rowMultiply(r, axisRotation[boneEulerOrder[0]], axisRotation[boneEulerOrder[1]]);
         rowMultiply(r, r, axisRotation[boneEulerOrder[2]]);

@@ -9,7 +9,7 @@
 #pragma once
 #include "assets/mesh.h"
 #include "assets/shader.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 
 constexpr int MAX_AREA_PANELS = 16;     // room for area-light panels
 constexpr int AREA_PANELS_SENT = 8;     // entries of widths, heights, pnormals and right the draws send
@@ -30,6 +30,8 @@ struct MeshShading {
     float clipeq[4];            // stays 0
     GLuint environmentCubeMap;  // cube-map texture of the room, made at load
 };
+// Owned by the mesh renderers; the part frames write the flash every frame and the loading sequence
+// the environment cube map once.
 extern MeshShading meshShading;
 
 struct AreaLightPanels {

@@ -2,9 +2,13 @@
 // (framebuffer names follow creation order) and lives until the process ends.
 #include "render/render_targets.h"
 
-#include "render/shadow.h"   // buildShadowPrograms, run after the shadow targets exist
+#include <stdlib.h>
+
+#include "assets/texture.h"   // env.tga, the environment cube's first picture
 #include "shell/diagnostics.h"
 
+RenderTarget envTarget;
+GLuint environmentCube;
 RenderTarget fxfb[FX_RING_SIZE];
 RenderTarget fxfbms;
 RenderTarget fb1, fb2, fb3, fb4, fb5, fb6;
@@ -92,30 +96,69 @@ static void logTarget(const char *label, const RenderTarget &target) {
 bool initRenderTargets() {
     // A broken ring costs only the history effects; the scene targets are built regardless.
     initFxTargets();
-    if (!buildChecked(&fb1, FRAME_WIDTH, FRAME_HEIGHT, GL_RGBA)) return false;
+    if (!buildChecked(&fb1, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGBA)) return false;
     logTarget("fb1", fb1);
-    if (!buildMultisampleChecked(&fb2, FRAME_WIDTH, FRAME_HEIGHT)) return false;
+    if (!buildMultisampleChecked(&fb2, SCREEN_WIDTH, SCREEN_HEIGHT)) return false;
     logTarget("fb2", fb2);
     RenderTarget *const plain[] = {&fb3, &fb4, &fb5};
     for (RenderTarget *target : plain) {
-        if (!buildChecked(target, FRAME_WIDTH, FRAME_HEIGHT, GL_RGB)) return false;
+        if (!buildChecked(target, SCREEN_WIDTH, SCREEN_HEIGHT, GL_RGB)) return false;
         logTarget("fb3", *target);
     }
-    if (!buildMultisampleChecked(&fb6, FRAME_WIDTH, FRAME_HEIGHT)) return false;
+    if (!buildMultisampleChecked(&fb6, SCREEN_WIDTH, SCREEN_HEIGHT)) return false;
     logTarget("fb2", fb6);
     glBindFramebuffer(GL_FRAMEBUFFER, fb1.framebuffer);
-    glViewport(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     return true;
 }
 
 void initShadowTargets() {
-    const bool complete = buildChecked(&shmap1, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE * SHADOW_ATLAS_LIGHTS, GL_RGB) &&
+    const bool complete = buildChecked(&shmap1, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE * SPOT_LIGHT_COUNT, GL_RGB) &&
                           buildChecked(&shmap2, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE, GL_RGB) &&
                           buildChecked(&shmap3, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE, GL_RGB);
     if (complete) debugLog("shadow maps init %d, %d, %d\n", (int)shmap1.framebuffer, (int)shmap2.framebuffer,
                            (int)shmap3.framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    buildShadowPrograms();
+}
+
+// Every face starts as env.tga brought to the size the parts render the faces at every frame; the
+// mipmaps follow the base level on their own.
+void initEnvironmentCube() {
+    static uint8_t scaled[ENV_FACE_SIZE * ENV_FACE_SIZE * 4];
+    glGenTextures(1, &environmentCube);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCube);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int face = 0; face < 6; face++) {
+        TgaImage image = loadTextureKeepImage("env.tga");
+        const void *pixels = nullptr;
+        GLenum format = GL_RGB;
+        if (image.pixels) {
+            format = image.format;
+            gluScaleImage(format, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels, ENV_FACE_SIZE,
+                          ENV_FACE_SIZE, GL_UNSIGNED_BYTE, scaled);
+            pixels = scaled;
+            free(image.pixels);
+        }
+        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, ENV_FACE_SIZE, ENV_FACE_SIZE, 0, format,
+                     GL_UNSIGNED_BYTE, pixels);
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+}
+
+void initEnvironmentTarget() {
+    buildTarget(&envTarget, ENV_FACE_SIZE, ENV_FACE_SIZE, GL_RGB);
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 // Pixel-space projection and modelview for the 2D draws; popped by endPixelSpace.
@@ -123,7 +166,7 @@ static void beginPixelSpace() {
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0.0, FRAME_WIDTH, 0.0, FRAME_HEIGHT, -1.0, 1.0);
+    glOrtho(0.0, SCREEN_WIDTH, 0.0, SCREEN_HEIGHT, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
@@ -162,7 +205,7 @@ void drawFullscreenPass() {
     glDisable(GL_CULL_FACE);
     glDisable(GL_BLEND);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    emitQuad(0.0f, 0.0f, (float)FRAME_WIDTH, (float)FRAME_HEIGHT);
+    emitQuad(0.0f, 0.0f, (float)SCREEN_WIDTH, (float)SCREEN_HEIGHT);
     endPixelSpace();
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);

@@ -1,16 +1,17 @@
 // The off-screen render-target pool (frame-history ring, scene targets, shadow targets), created
 // once during loading and never freed, and the screen-space drawing every post effect uses.
 #pragma once
-#include "render/gl.h"
+#include "platform/gl.h"
+#include "platform/platform.h"   // SCREEN_WIDTH, SCREEN_HEIGHT: the show renders at a fixed size
 
-// The show renders at a fixed size whatever the window is.
-constexpr int FRAME_WIDTH = 1920;
-constexpr int FRAME_HEIGHT = 1080;
 constexpr int FX_RING_SIZE = 60;           // frame-history targets, one second at 60 Hz
 constexpr int FX_WIDTH = 960;              // history targets are half size
 constexpr int FX_HEIGHT = 540;
 constexpr int SHADOW_MAP_SIZE = 1024;      // one light's map
-constexpr int SHADOW_ATLAS_LIGHTS = 4;     // spot-light maps stacked vertically in shmap1
+// Spot lights of the rig, each with its map stacked vertically in shmap1; the receiver shaders
+// declare their light arrays with this size (Lights[4] and the rest).
+constexpr int SPOT_LIGHT_COUNT = 4;
+constexpr int ENV_FACE_SIZE = 512;         // pixels per face of the environment cube map
 
 struct RenderTarget {
     GLuint framebuffer;
@@ -32,15 +33,22 @@ extern RenderTarget fb6;      // second multisample target
 extern RenderTarget shmap1;   // 1024 x 4096 spot-light atlas, light i in rows i*1024 .. i*1024+1023
 extern RenderTarget shmap2;   // 1024 x 1024 target of every depth pass
 extern RenderTarget shmap3;   // 1024 x 1024 copy of the latest depth pass (also the glenz map)
+// 512 x 512 target of the six environment faces, the frame's scratch target; the first framebuffer
+// the show creates.
+extern RenderTarget envTarget;
+extern GLuint environmentCube;   // cube map of the room, rendered every frame
 
+// The environment cube map, every face starting as env.tga brought to ENV_FACE_SIZE.
+void initEnvironmentCube();
+// The environment target; called before any other target so its framebuffer comes first.
+void initEnvironmentTarget();
 // The ring and its multisample companion; false when the ring is incomplete (fxfbms is then not
 // built). Logs nothing on failure.
 bool initFxTargets();
 // initFxTargets, then fb1..fb6 in order. Stops at the first incomplete scene target (logged) and
 // returns false. On success leaves fb1 bound as GL_FRAMEBUFFER with viewport 0, 0, 1920, 1080.
 bool initRenderTargets();
-// shmap1, shmap2, shmap3 in that order, then the shadow and depth-of-field programs
-// (buildShadowPrograms). Leaves framebuffer 0 bound.
+// shmap1, shmap2, shmap3 in that order. Leaves framebuffer 0 bound.
 void initShadowTargets();
 
 // One screen-covering quad (two triangles, texture coordinates 0..1) in the fixed 1920 x 1080

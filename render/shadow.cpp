@@ -1,12 +1,11 @@
-// Owns the shadow state (directional light, spot lights, light matrices, clip planes) and the
-// shadow programs. The light parameters persist until a part changes them; the matrices are
+// Owns the shadow programs and computes the light matrices into the shadow state; the matrices are
 // recomputed by every pass.
 #include "render/shadow.h"
 
 #include <string.h>
 
 #include "camera/camera.h"   // setupCamera
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/matrix.h"
 #include "render/mesh_draw.h"
 #include "render/render_targets.h"
@@ -16,12 +15,6 @@ constexpr float SPOT_RECEIVER_FAR = 200.0f;
 constexpr float SPOT_DEPTH_NEAR = 0.1f;
 constexpr float SPOT_DEPTH_FAR = 100.0f;
 
-ShadowState shadowState = {
-    {1.0f, 2.0f, 2.0f}, 0.05f, 0.015f, 0.005f, 0.0015f,
-    {}, {}, {}, {}, 60.0f, {1.0f, 1.0f, 1.0f, 1.0f},
-    {}, {}, {}, {}, {}, {},
-    0, {}, {},
-};
 ShadowPrograms shadowPrograms;
 
 static const float LIGHT_UP[3] = {0.0f, 1.0f, 0.0f};

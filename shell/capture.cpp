@@ -68,8 +68,8 @@ int64_t frameForMoment(int ms, int fps) {
 int syncTableEndMs() {
     for (int row = 0; row < syncRowCount; row++) {
         if ((int)syncTable[row][2] != SYNC_EXIT && (int)syncTable[row][5] != SYNC_EXIT) continue;
-        // The row clock passes row r after r rows of SYNC_FRAME_MS / SYNC_ROWS_PER_FRAME ms.
-        return (int)ceil(row * (double)SYNC_FRAME_MS / (double)SYNC_ROWS_PER_FRAME);
+        // The row clock passes row r after r rows of FRAME_MS / SYNC_ROWS_PER_FRAME ms.
+        return (int)ceil(row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME);
     }
     return -1;
 }

@@ -15,6 +15,11 @@ int lastRealTime = 0;
 int prevRealTime = 0;
 int showStartTime = 0;
 
+int partstarttime = 0;
+int partFrameCounter = 0;
+int partCallCounter = 0;
+int syncBaseTime = 0;
+
 static struct {
     int64_t frequency = 1;   // ticks per second
     int64_t base = 0;        // counter value at time zero
@@ -47,6 +52,7 @@ void resetClocks() {
     frameTime = prevFrameTime = 0;
     frameFactor = realFrameFactor = 0.0f;
     lastRealTime = prevRealTime = showStartTime = 0;
+    partstarttime = partFrameCounter = partCallCounter = syncBaseTime = 0;
     demoClock.scaledAccumulator = 0;
     demoClock.lastRawSample = 0;
     resetClockBase();

@@ -3,11 +3,19 @@
 #pragma once
 #include <stdint.h>
 
-// Demo-clock controls, written by the sync track and reset by the dispatcher.
+// One frame of 60 Hz in ms: animation values count (frameTime - start) / FRAME_MS frames.
+constexpr float FRAME_MS = 16.666666f;
+// One row of the sync track in 60 Hz frames (355.33 ms): camera cues give their length in rows.
+constexpr float SYNC_FRAMES_PER_ROW = 21.3199405670166f;
+
+// Demo-clock controls. The sync track writes both; the dispatcher puts timeDivisor back to 1 at every
+// advance; nothing else modifies them.
 extern double timeDivisor;    // demo time runs at 1/timeDivisor of real time
 extern int timeOffset;        // ms added to demo time
 
-// Per-frame values, written by the dispatcher and the main loop (ms of demo time unless noted).
+// Per-frame values (ms of demo time unless noted). The dispatcher writes frameTime at the start of
+// its call and prevFrameTime / lastRealTime / prevRealTime when a part starts; the main loop writes
+// the rest after each swap and showStartTime once; the parts only read them.
 extern int frameTime;         // demoTime sampled at the start of the frame: "now" for all parts
 extern int prevFrameTime;     // frameTime of the previous frame
 extern float frameFactor;     // demo-time step of the frame in 60 Hz frames (ms x 0.06)
@@ -15,6 +23,17 @@ extern float realFrameFactor; // real-time step of the frame in 60 Hz frames
 extern int lastRealTime;      // elapsedMs after the latest swap
 extern int prevRealTime;      // elapsedMs after the swap before it
 extern int showStartTime;     // elapsedMs just before the music starts
+
+// Part timing, read by the parts and the renderers. Reset by resetClocks.
+// Written by the dispatcher on a part change, by the sync track at a next-part row and at the first
+// played frame, and by part B on its first two calls; nothing else modifies it.
+extern int partstarttime;     // ms of demo time at which the current part started
+// Written by the dispatcher (cleared at every advance) and incremented by the part frames.
+extern int partFrameCounter;  // calls of the current scene's routine since the last advance
+// Written by the dispatcher (cleared at a part change), incremented by part A, cleared by loading.
+extern int partCallCounter;   // calls of part A since the last part change
+// Written only by the sync track: frameTime of the first played frame, where row 0 starts.
+extern int syncBaseTime;
 
 // Takes the counter value as time zero of both clocks (start of loading).
 void resetClockBase();

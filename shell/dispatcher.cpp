@@ -1,47 +1,34 @@
-// Owns the playlist, the part bookkeeping and the run flags. The playlist never ends: after the
-// last scene it starts over; only a quit request ends the show.
+// Owns the part bookkeeping and the run flags; the playlist itself lives in playlist.cpp.
 #include "shell/dispatcher.h"
 
 #include "camera/camera.h"
-#include "parts/light_rig.h"
+#include "parts/part_frames.h"
+#include "platform/gl.h"
 #include "render/composite.h"
-#include "render/gl.h"
+#include "render/lights.h"          // requestLightCrossFade
+#include "render/render_targets.h"  // the environment target is the frame's scratch target
 #include "shell/clock.h"
 #include "shell/diagnostics.h"
 #include "shell/keyboard.h"
-#include "shell/loading.h"
+#include "shell/playlist.h"
 #include "shell/sync_track.h"
 
-constexpr int SCENE_A = 32;
-constexpr int SCENE_B = 33;
-constexpr int SCENE_C = 37;
 constexpr int NO_PART = -2071;   // any value that is no part
 
-static const int PLAYLIST[PLAYLIST_LENGTH] = {
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, SCENE_A, SCENE_C, SCENE_B, 0,
-};
-
-float playlistIndex = PLAYLIST_START;
-float sceneNumber = SCENE_A;
-int demoeffect = -1;
-int partstarttime = 0;
-int partCallCounter = 0;
-int partFrameCounter = 0;
-int skipnow = 0;
-int advanceTime = 0;
-bool lightBlendPending = false;
+// Run flags: once per run.
 bool initDone = false;
 int quitRequested = 0;
 
+// Part bookkeeping: reset with the show.
+int demoeffect = -1;
+int advanceTime = 0;
 static int lastPart = NO_PART;
 
 void resetDispatcher() {
-    playlistIndex = PLAYLIST_START;
-    sceneNumber = SCENE_A;
+    resetPlaylist();
     demoeffect = -1;
     lastPart = NO_PART;
-    partstarttime = partCallCounter = partFrameCounter = skipnow = advanceTime = 0;
-    lightBlendPending = false;
+    advanceTime = 0;
     quitRequested = 0;
 }
 
@@ -52,7 +39,7 @@ static void setDefaultProjection() {
     rollUpVector(view, cameraRoll, cameraUp);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(35.0, 1.7777777910232544, 0.1, 500.0);
+    gluPerspective(DEFAULT_FOV, SCREEN_ASPECT, 0.1, 500.0);
     gluLookAt(cameraEye[0], cameraEye[1], cameraEye[2], cameraTarget[0], cameraTarget[1], cameraTarget[2],
               cameraUp[0], cameraUp[1], cameraUp[2]);
     glMatrixMode(GL_MODELVIEW);
@@ -97,15 +84,12 @@ static void runCurrentPart() {
 
 static void advancePlaylist() {
     partFrameCounter = 0;
-    debugLog("skipnow=%d\n", skipnow);
+    debugLog("skipnow=%d\n", pendingPartRequests());
     timeDivisor = 1.0;
-    skipnow = skipnow > 0 ? skipnow - 1 : 0;
-    playlistIndex += 1.0f;
-    if (PLAYLIST[(int)playlistIndex] == 0) playlistIndex = PLAYLIST_START;
+    stepPlaylist();
     cameraRoll = 0.0f;
-    lightBlendPending = true;
-    sceneNumber = (float)PLAYLIST[(int)playlistIndex];
     advanceTime = demoTime();
+    requestLightCrossFade(advanceTime);
 }
 
 int dispatchFrame() {
@@ -114,9 +98,9 @@ int dispatchFrame() {
     pollKeyboard();
     if (!initDone) return 0;
 
-    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer());
+    glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
     setDefaultProjection();
-    glBindFramebuffer(GL_FRAMEBUFFER, environmentFramebuffer());
+    glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);
 
@@ -133,6 +117,6 @@ int dispatchFrame() {
     glFlush();
     demoTime();   // only advances the clock's accumulators
 
-    if (keyState.pressed[KEY_RETURN] || skipnow > 0) advancePlaylist();
+    if (keyState.pressed[KEY_RETURN] || pendingPartRequests() > 0) advancePlaylist();
     return 1;
 }

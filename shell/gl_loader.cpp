@@ -3,8 +3,8 @@
 
 #include <stdarg.h>
 
+#include "platform/gl.h"
 #include "platform/platform.h"
-#include "render/gl.h"
 #include "shell/diagnostics.h"
 
 static bool insideBeginEnd = false;   // glGetError is itself an error between glBegin and glEnd

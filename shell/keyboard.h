@@ -20,6 +20,8 @@ struct KeyState {
     int downTime[KEY_COUNT];    // ms of demo/elapsed time at which an injected key went down
 };
 
+// Written by pollKeyboard, by injectKey (the sync track) and by clearInjectedKeys (the main loop);
+// everything else only reads it.
 extern KeyState keyState;
 
 // Injected keys become down/pressed; the live Escape state is merged into pressed.

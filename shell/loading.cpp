@@ -1,11 +1,12 @@
-// Owns the loading progress, the milestones, the show's assets and the environment target. Runs
-// once, before the music starts; nothing it creates is released.
+// Owns the loading progress, the milestones and the loading screen's own textures. Runs once, before
+// the music starts; nothing it creates is released.
 #include "shell/loading.h"
 
 #include <stdlib.h>
 
 #include "assets/collada.h"
 #include "assets/mesh.h"
+#include "assets/mesh_load.h"
 #include "assets/scene.h"
 #include "assets/shader.h"
 #include "assets/texture.h"
@@ -13,23 +14,19 @@
 #include "camera/camera_file.h"
 #include "parts/bounce_path.h"
 #include "parts/curve_object.h"
-#include "parts/light_rig.h"
+#include "parts/part_frames.h"
 #include "parts/raymarch.h"
+#include "parts/show_assets.h"
+#include "platform/gl.h"
 #include "platform/platform.h"
 #include "render/composite.h"
-#include "render/gl.h"
 #include "render/mesh_draw.h"
 #include "render/render_targets.h"
 #include "render/shadow.h"
 #include "shell/clock.h"
 #include "shell/diagnostics.h"
-#include "shell/dispatcher.h"
 #include "shell/keyboard.h"
-
-constexpr int ENV_TARGET_SIZE = 512;   // pixels per cube face
-constexpr float CUBE_SCALE = 0.75f;    // the cube meshes and the sculpture are modelled a third too big
-
-ShowAssets showAssets;
+#include "shell/playlist.h"
 
 static struct {
     float progressCount;   // progress steps shown so far
@@ -37,11 +34,10 @@ static struct {
     int loadingStart;      // demoTime at the start of loading
 } loading;
 
+// The loading screen's pictures: drawn by nothing else.
 static struct {
-    GLuint framebuffer;
-    GLuint colour;
-    GLuint depth;
-} envTarget;
+    GLuint picture, barFill, barBack;
+} screen;
 
 static void clearToBlack(GLbitfield buffers) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -64,12 +60,12 @@ void progressStep() {
     loading.progressCount += 1.0f;
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawImageRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT, showAssets.loadingPicture);
+    drawImageRect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, screen.picture);
     glColor4f(1.0f, 1.0f, 1.0f, 0.25f);
-    drawImageRect(PROGRESS_BAR_X, PROGRESS_BAR_Y, PROGRESS_BAR_WIDTH, PROGRESS_BAR_HEIGHT, showAssets.barBack);
+    drawImageRect(PROGRESS_BAR_X, PROGRESS_BAR_Y, PROGRESS_BAR_WIDTH, PROGRESS_BAR_HEIGHT, screen.barBack);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     drawImageRect(PROGRESS_BAR_X, PROGRESS_BAR_Y, progressFillWidth(loading.progressCount), PROGRESS_BAR_HEIGHT,
-                  showAssets.barFill);
+                  screen.barFill);
     pollKeyboard();
     if (keyState.pressed[KEY_ESCAPE]) exit(0);   // no cleanup and no black frame
     platformSwapBuffers();
@@ -103,72 +99,12 @@ static void showFirstPicture() {
     clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    drawImageRect(0, 0, FRAME_WIDTH, FRAME_HEIGHT, showAssets.loadingPicture);
+    drawImageRect(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, screen.picture);
     glFlush();
     debugLog("before swapbuffers\n");
     platformSwapBuffers();
     debugLog("after swapbuffers\n");
     platformHideCursor();
-}
-
-// Every face starts as env.tga, brought to the 512 x 512 the parts render the faces at every frame;
-// the mipmaps follow the base level on their own.
-static void createEnvironmentCube() {
-    static uint8_t scaled[ENV_TARGET_SIZE * ENV_TARGET_SIZE * 4];
-    glGenTextures(1, &showAssets.environmentCube);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, showAssets.environmentCube);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    for (int face = 0; face < 6; face++) {
-        TgaImage image = loadTextureKeepImage("env.tga");
-        const void *pixels = nullptr;
-        GLenum format = GL_RGB;
-        if (image.pixels) {
-            format = image.format;
-            gluScaleImage(format, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels, ENV_TARGET_SIZE,
-                          ENV_TARGET_SIZE, GL_UNSIGNED_BYTE, scaled);
-            pixels = scaled;
-            free(image.pixels);
-        }
-        glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, ENV_TARGET_SIZE, ENV_TARGET_SIZE, 0, format,
-                     GL_UNSIGNED_BYTE, pixels);
-    }
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
-    meshShading.environmentCubeMap = showAssets.environmentCube;
-}
-
-// The environment pass target is the first framebuffer object loading creates; the dispatcher binds
-// it as the frame's scratch target before the part runs.
-static void createEnvironmentTarget() {
-    glGenFramebuffers(1, &envTarget.framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
-    glGenTextures(1, &envTarget.colour);
-    glBindTexture(GL_TEXTURE_2D, envTarget.colour);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, ENV_TARGET_SIZE, ENV_TARGET_SIZE, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glGenRenderbuffers(1, &envTarget.depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, envTarget.depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT, ENV_TARGET_SIZE, ENV_TARGET_SIZE);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, envTarget.depth);
-    glFramebufferTexture(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, envTarget.colour, 0);
-    const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
-    glDrawBuffers(1, &drawBuffer);
-    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-}
-
-unsigned int environmentFramebuffer() {
-    return envTarget.framebuffer;
 }
 
 static MeshObject *loadScaledMesh(const char *name, float factor) {
@@ -220,9 +156,9 @@ int loadAll() {
         platformSwapBuffers();
     }
     setInitialGlState();
-    showAssets.loadingPicture = loadTexture("loading.tga");
-    showAssets.barFill = loadTexture("whitepixel.tga");
-    showAssets.barBack = loadTexture("darkpixel.tga");
+    screen.picture = loadTexture("loading.tga");
+    screen.barFill = loadTexture("whitepixel.tga");
+    screen.barBack = loadTexture("darkpixel.tga");
     showFirstPicture();
     progressStep();
 
@@ -230,8 +166,9 @@ int loadAll() {
     showAssets.lens = buildShaderProgram("Passthroughvertexshader.vert", "lens2.frag");
     steps(3);
 
-    createEnvironmentCube();
-    createEnvironmentTarget();
+    initEnvironmentCube();
+    meshShading.environmentCubeMap = environmentCube;
+    initEnvironmentTarget();
     showAssets.selfIllumMesh = buildShaderProgram("mshmappass2.vert", "mselfillum.frag");
     showAssets.room = loadScene("mirrorscene.scene");
     loadCubes();
@@ -263,6 +200,7 @@ int loadAll() {
     progressStep();
 
     initShadowTargets();
+    buildShadowPrograms();
     progressStep();
     milestone("loading shmap init mirrors %d\n");
     steps(2);

@@ -1,8 +1,15 @@
 // Program start-up and the main loop; the run flags live with the dispatcher, the clocks in clock.cpp.
 #include "shell/show.h"
 
+#include "camera/camera_kicks.h"
+#include "camera/camera_path.h"
+#include "camera/camera_update.h"
+#include "parts/light_rig.h"
+#include "parts/raymarch.h"
+#include "platform/gl.h"
 #include "platform/platform.h"
-#include "render/gl.h"
+#include "render/composite.h"
+#include "render/lights.h"
 #include "shell/clock.h"
 #include "shell/diagnostics.h"
 #include "shell/dispatcher.h"
@@ -12,7 +19,22 @@
 #include "shell/present.h"
 #include "shell/sync_track.h"
 
+void resetShow() {
+    resetClocks();
+    resetKeyboard();
+    resetSyncPlayer();
+    resetDispatcher();
+    resetCameraPlayback();
+    resetCameraKicks();
+    resetHeldPose();
+    resetLightRig();
+    resetLightCrossFade();
+    resetRaymarchChoreography();
+    resetComposite();
+}
+
 bool startShow() {
+    resetShow();
     platformHideCursor();
     if (!loadGlEntryPoints()) fatalExit(-1, "glad error!\n");
     setUpPresentation(false);

@@ -11,14 +11,13 @@
 #include "render/composite.h"
 #include "shell/clock.h"
 #include "shell/diagnostics.h"
-#include "shell/dispatcher.h"
 #include "shell/keyboard.h"
+#include "shell/playlist.h"   // requestNextPart
 
 static const char SYNC_FILE[] = "sync1.csv";
 
 float syncTable[MAX_SYNC_ROWS][SYNC_FIELDS];
 int syncRowCount = 0;
-int syncBaseTime = 0;
 
 static struct {
     bool started;
@@ -76,7 +75,6 @@ void resetSyncFraction() {
 void resetSyncPlayer() {
     player = {};
     player.lastPlayedRow = -1;
-    syncBaseTime = 0;
 }
 
 static void pressKeyForCode(int code, int t) {
@@ -106,7 +104,7 @@ static void fireRowEvents(const float *row, int t) {
         startCameraCue(codeB - SYNC_CAMERA_FIRST, t, (int)row[6], row[7] * SYNC_FRAMES_PER_ROW);
     if (codeA == SYNC_CAMERA_OFF || codeB == SYNC_CAMERA_OFF) stopCameraCue();
     if (codeA == SYNC_NEXT_PART || codeB == SYNC_NEXT_PART) {
-        skipnow++;
+        requestNextPart();
         partstarttime = t;
         injectKey(KEY_RETURN, t);
         debugLog("part skip----------------------------------\n");
@@ -133,7 +131,7 @@ void playSyncTrack() {
     player.prevFraction = player.curFraction;
     player.curFraction = ((float)now - floorf((float)now / SYNC_SUBTICK_MS) * SYNC_SUBTICK_MS) / SYNC_SUBTICK_MS;
 
-    float position = (float)(now - syncBaseTime) / SYNC_FRAME_MS * SYNC_ROWS_PER_FRAME;
+    float position = (float)(now - syncBaseTime) / FRAME_MS * SYNC_ROWS_PER_FRAME;
     if (position > (float)MAX_SYNC_ROWS) position = (float)MAX_SYNC_ROWS;
     int currentRow = (int)position;
     if (currentRow > MAX_SYNC_ROWS - 1) currentRow = MAX_SYNC_ROWS - 1;

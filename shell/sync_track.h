@@ -3,17 +3,16 @@
 #pragma once
 #include <stdio.h>
 
+#include "shell/clock.h"   // SYNC_FRAMES_PER_ROW
+
 constexpr int MAX_SYNC_ROWS = 2048;    // rows the table holds; the last usable row is 2047
 constexpr int SYNC_FIELDS = 8;         // fields 0..6 come from the file, field 7 always reads 0
 constexpr int SYNC_LINE_BYTES = 2048;  // line reader buffer
 
 // One row every 355.33 ms: the row clock advances by this many rows per 60 Hz frame.
 constexpr float SYNC_ROWS_PER_FRAME = 0.04690444469451904f;
-constexpr float SYNC_FRAME_MS = 16.66666603088379f;
 // Events of rows passed in one frame are stamped this many ms apart.
 constexpr float SYNC_SUBTICK_MS = 1.2791965f;
-// A camera cue's amount is given in rows; the camera wants 60 Hz frames.
-constexpr float SYNC_FRAMES_PER_ROW = 21.3199405670166f;
 
 // Event codes of fields 2 and 5.
 enum SyncEvent {
@@ -32,7 +31,6 @@ enum SyncEvent {
 
 extern float syncTable[MAX_SYNC_ROWS][SYNC_FIELDS];
 extern int syncRowCount;
-extern int syncBaseTime;   // frameTime of the first played frame: row 0 starts here
 
 // Reads data/sync1.csv; a missing track ends the process with status 1.
 void loadSyncTrack();

@@ -5,9 +5,10 @@
 #include <string>
 
 #include "assets/collada.h"
+#include "assets/mesh_load.h"
 #include "assets/scene.h"
 #include "assets/texture.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "tests/asset_files.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <math.h>
 
 #include "camera/camera.h"
+#include "camera/camera_update.h"
 #include "camera/camera_kicks.h"
 #include "camera/camera_path.h"
 #include "shell/clock.h"
 #include "shell/keyboard.h"
-#include "shell/sync_track.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -85,7 +85,7 @@ static FixedStepRun playFixedSteps(int fps, int count) {
 // First frame of an fps run whose real time has reached row r of the score.
 static int firstFrameOfRow(int row, int fps) {
     int k = 0;
-    while ((double)(k * 1000 / fps) < row * (double)SYNC_FRAME_MS / (double)SYNC_ROWS_PER_FRAME) k++;
+    while ((double)(k * 1000 / fps) < row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME) k++;
     return k;
 }
 

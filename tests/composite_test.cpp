@@ -126,7 +126,7 @@ struct CompositeFrames : CompositeLogic {
             initComposite();
             built = true;
         }
-        glViewport(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+        glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
         glActiveTexture(GL_TEXTURE0);
         glEnable(GL_TEXTURE_2D);
     }
@@ -152,26 +152,26 @@ struct CompositeFrames : CompositeLogic {
 TEST_F(CompositeFrames, GradeChangeShowsAndTheFadeEndsBlack) {
     testing::internal::CaptureStderr();
     composite(1000);
-    grabFrame(0, FRAME_WIDTH, FRAME_HEIGHT, "composite_mode3");
+    grabFrame(0, SCREEN_WIDTH, SCREEN_HEIGHT, "composite_mode3");
     const Rgb before = readPixel(0, 700, 500);
     EXPECT_GT(before.r + before.g + before.b, 150);
 
     injectKey(KEY_8, 2000);
     composite(2000);
     composite(3000);
-    grabFrame(0, FRAME_WIDTH, FRAME_HEIGHT, "composite_mode1");
+    grabFrame(0, SCREEN_WIDTH, SCREEN_HEIGHT, "composite_mode1");
     const Rgb after = readPixel(0, 700, 500);
     EXPECT_GT(after.b, before.b + 20) << "mode 1 doubles blue";
 
     injectKey(KEY_O, 4000);
     composite(4000);
     composite(4250);
-    grabFrame(0, FRAME_WIDTH, FRAME_HEIGHT, "composite_fading");
+    grabFrame(0, SCREEN_WIDTH, SCREEN_HEIGHT, "composite_fading");
     const Rgb half = readPixel(0, 700, 500);
     EXPECT_LT(half.b, after.b);
     EXPECT_GT(half.b, 10);
     composite(4500);
-    grabFrame(0, FRAME_WIDTH, FRAME_HEIGHT, "composite_black");
+    grabFrame(0, SCREEN_WIDTH, SCREEN_HEIGHT, "composite_black");
     const int probes[][2] = {{700, 500}, {10, 10}, {1900, 1070}, {1600, 100}, {960, 540}};
     for (auto &p : probes) {
         const Rgb c = readPixel(0, p[0], p[1]);

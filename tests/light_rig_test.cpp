@@ -15,7 +15,7 @@ namespace {
 TEST(LightRig, FixedRigIsTheSameWhateverTheGeneratorDidBefore) {
     resetLightRig();
     buildFixedLightRig();
-    float eyes[RIG_SPOT_LIGHTS][3], targets[RIG_SPOT_LIGHTS][3];
+    float eyes[SPOT_LIGHT_COUNT][3], targets[SPOT_LIGHT_COUNT][3];
     memcpy(eyes, rig.lightEye, sizeof eyes);
     memcpy(targets, rig.lightTarget, sizeof targets);
     crtSrand(31);
@@ -26,7 +26,7 @@ TEST(LightRig, FixedRigIsTheSameWhateverTheGeneratorDidBefore) {
     EXPECT_EQ(rig.lightEye[0][0], 13.0f);
     EXPECT_EQ(rig.lightEye[1][1], 10.0f);
     // The random lights stay inside their box: +-20 across, +-4 high.
-    for (int light = 2; light < RIG_SPOT_LIGHTS; light++) {
+    for (int light = 2; light < SPOT_LIGHT_COUNT; light++) {
         EXPECT_LE(fabsf(rig.lightEye[light][0]), 20.0f);
         EXPECT_LE(fabsf(rig.lightEye[light][1]), 4.0f);
         EXPECT_LE(fabsf(rig.lightEye[light][2]), 20.0f);
@@ -71,11 +71,11 @@ TEST(LightRig, OrbitKeepsItsRadiusAndPartBAddsItsOwnTurn) {
         EXPECT_LT(rig.tumble[i], 360.0f);
     }
     const float inA[3] = {rig.orbit[0], rig.orbit[1], rig.orbit[2]};
-    playlistIndex = 22;   // scene 33 is on
+    rig.mode = RIG_PART_B;
     partstarttime = 20000;
     updateRotationClocks();
     EXPECT_GT(fabsf(rig.orbit[0] - inA[0]) + fabsf(rig.orbit[2] - inA[2]), 0.01f);
-    resetDispatcher();
+    resetLightRig();
 }
 
 TEST(LightRig, ShadowScenesFollowTheMode) {

@@ -4,10 +4,9 @@
 #include <string.h>
 #include <string>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/lights.h"
 #include "shell/clock.h"
-#include "shell/dispatcher.h"
 #include "tests/test_support.h"
 
 struct Lights : ::testing::Test {
@@ -15,7 +14,7 @@ struct Lights : ::testing::Test {
         if (!openTestGlContext()) GTEST_SKIP() << "no display";
         memset(&lightTable, 0, sizeof lightTable);
         memset(&lightArrays, 0, sizeof lightArrays);
-        lightBlendPending = false;
+        resetLightCrossFade();
         startAtTimeZero();
     }
     static void setLight(int i, float value) {
@@ -85,21 +84,20 @@ TEST_F(Lights, CrossFadeBlendsOver150FramesThenFollowsTheSetter) {
     const float toBlue = lightTable.diffuse[0][2];
     ASSERT_NE(fromBlue, toBlue);
 
-    advanceTime = 1000;
-    lightBlendPending = true;
+    requestLightCrossFade(1000);
     setDrivenCounter(1000 + 1250);   // 75 frames
     crossFadeLightColours();
     EXPECT_NEAR((fromBlue + toBlue) * 0.5f, lightArrays.diffuseb[0], 1e-3f);
-    EXPECT_TRUE(lightBlendPending);
+    EXPECT_TRUE(lightCrossFadePending());
 
     setPartCLights(0.0f);
     setDrivenCounter(1000 + 2499);
     crossFadeLightColours();
-    EXPECT_TRUE(lightBlendPending);
+    EXPECT_TRUE(lightCrossFadePending());
     setPartCLights(0.0f);
     setDrivenCounter(1000 + 2500);   // 150 frames
     crossFadeLightColours();
-    EXPECT_FALSE(lightBlendPending);
+    EXPECT_FALSE(lightCrossFadePending());
     EXPECT_FLOAT_EQ(toBlue, lightArrays.diffuseb[0]);
 
     // Afterwards the setter's colours stand as written.
@@ -109,7 +107,7 @@ TEST_F(Lights, CrossFadeBlendsOver150FramesThenFollowsTheSetter) {
 }
 
 TEST(LightBlend, FactorNeverLeavesZeroToOne) {
-    advanceTime = 5000;
+    requestLightCrossFade(5000);
     EXPECT_FLOAT_EQ(0.0f, lightBlendFactor(4000));
     EXPECT_FLOAT_EQ(0.0f, lightBlendFactor(5000));
     EXPECT_NEAR(0.5f, lightBlendFactor(5000 + 1250), 1e-4f);

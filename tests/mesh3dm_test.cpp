@@ -6,6 +6,7 @@
 #include <string>
 
 #include "assets/data_file.h"
+#include "assets/mesh_load.h"
 #include "assets/mesh_text.h"
 #include "tests/asset_files.h"
 

@@ -26,6 +26,7 @@ struct MeshDraws : ::testing::Test {
         if (target == 0) {
             enterShowDir();
             initShadowTargets();
+            buildShadowPrograms();
             receiver = buildShaderProgram("mshmappass2spot.vert", "mshmappass2spot.frag");
             addSpotReceiverProgram(receiver);
             selfIllum = buildShaderProgram("mshmappass2.vert", "mselfillum.frag");

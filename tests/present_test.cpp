@@ -4,8 +4,8 @@
 
 #include <string.h>
 
+#include "platform/gl.h"
 #include "platform/platform.h"
-#include "render/gl.h"
 #include "shell/present.h"
 #include "tests/test_support.h"
 

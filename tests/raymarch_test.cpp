@@ -11,10 +11,9 @@
 #include "parts/bounce_path.h"
 #include "parts/curve_object.h"
 #include "parts/raymarch.h"
+#include "platform/gl.h"
 #include "render/shadow.h"
-#include "render/gl.h"
 #include "shell/clock.h"
-#include "shell/dispatcher.h"
 #include "shell/keyboard.h"
 #include "tests/test_support.h"
 
@@ -33,7 +32,6 @@ protected:
         resetKeyboard();
         partstarttime = 0;
         partFrameCounter = 10;   // past the part's first frames
-        playlistIndex = PLAYLIST_START;
         cameraFov = 40.0f;
         frameTime = 0;
         resetRaymarchChoreography();
@@ -126,14 +124,14 @@ TEST_F(RaymarchChoreography, FirstAppearFollowsThePowerCurveWithoutOvershoot) {
 
 TEST_F(RaymarchChoreography, LaterAppearsOvershootAndTheSecondDropsSmallValues) {
     // p = 0.83: s about 0.07, so v = 1.2 s is about 0.085.
-    EXPECT_EQ(appearScale(0.83f, 1, PLAYLIST_START), 0.0f) << "below 0.1 on the second transition";
-    EXPECT_GT(appearScale(0.83f, 1, 22), 0.05f) << "kept while the timeline row is 22";
-    EXPECT_EQ(appearScale(0.95f, 1, 22), 0.0f) << "s below 0.05 on the second transition";
-    EXPECT_GT(appearScale(0.83f, 2, PLAYLIST_START), 0.05f) << "no drops after the second";
+    EXPECT_EQ(appearScale(0.83f, 1, 0), 0.0f) << "below 0.1 on the second transition";
+    EXPECT_GT(appearScale(0.83f, 1, 2), 0.05f) << "kept for part B's gem";
+    EXPECT_EQ(appearScale(0.95f, 1, 2), 0.0f) << "s below 0.05 on the second transition";
+    EXPECT_GT(appearScale(0.83f, 2, 0), 0.05f) << "no drops after the second";
     float highest = 0.0f;
-    for (float p = 0.0f; p < 2.0f; p += 0.001f) highest = fmaxf(highest, appearScale(p, 2, PLAYLIST_START));
+    for (float p = 0.0f; p < 2.0f; p += 0.001f) highest = fmaxf(highest, appearScale(p, 2, 0));
     EXPECT_NEAR(highest, 1.2f, 0.01f);
-    EXPECT_NEAR(appearScale(1.999f, 2, PLAYLIST_START), 1.0f, 0.01f) << "folded back to 1";
+    EXPECT_NEAR(appearScale(1.999f, 2, 0), 1.0f, 0.01f) << "folded back to 1";
 
     // Through the pass: the second transition, 'I' at 5000.
     passWithKey(KEY_I, 1000, 0, 1000);
@@ -312,7 +310,6 @@ protected:
         buildCurveObject(nullptr);
         partstarttime = 0;
         partFrameCounter = 10;
-        playlistIndex = PLAYLIST_START;
     }
     // Camera at (0, 0.5, 9) looking at the origin with the given field of view, projection set.
     void placeCamera(float fovDegrees, double aspect) {

@@ -26,8 +26,8 @@ struct RenderTargets : ::testing::Test {
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
         glGetIntegerv(GL_VIEWPORT, viewport);
         EXPECT_EQ((GLint)fb1.framebuffer, bound);
-        EXPECT_EQ(FRAME_WIDTH, viewport[2]);
-        EXPECT_EQ(FRAME_HEIGHT, viewport[3]);
+        EXPECT_EQ(SCREEN_WIDTH, viewport[2]);
+        EXPECT_EQ(SCREEN_HEIGHT, viewport[3]);
         initShadowTargets();
         initLog = testing::internal::GetCapturedStdout();
     }
@@ -90,7 +90,7 @@ TEST_F(RenderTargets, InitialisationReportsEachTarget) {
 
 TEST_F(RenderTargets, ScreenDrawsLeaveTheirDocumentedState) {
     glBindFramebuffer(GL_FRAMEBUFFER, fb3.framebuffer);
-    glViewport(0, 0, FRAME_WIDTH, FRAME_HEIGHT);
+    glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_BLEND);

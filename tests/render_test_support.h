@@ -3,7 +3,7 @@
 // texture set.
 #pragma once
 #include "assets/mesh.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 
 struct Rgb {
     int r, g, b;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "assets/shader.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "tests/test_support.h"
 
 namespace {

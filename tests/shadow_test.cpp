@@ -26,6 +26,7 @@ struct Shadows : ::testing::Test {
         if (receiver != 0) return;
         enterShowDir();
         initShadowTargets();
+        buildShadowPrograms();
         receiver = buildShaderProgram("mshmappass2spot.vert", "mshmappass2spot.frag");
         addSpotReceiverProgram(receiver);
         floorSet = addPlainTextureSet(200, 200, 200);

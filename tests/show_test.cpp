@@ -1,12 +1,13 @@
 // The show's frame loop under a driven clock: part changes, the playlist, the quit sequence.
 #include <gtest/gtest.h>
 
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "render/render_targets.h"
 #include "shell/clock.h"
 #include "shell/dispatcher.h"
 #include "shell/keyboard.h"
 #include "shell/show.h"
+#include "shell/playlist.h"
 #include "shell/sync_track.h"
 #include "tests/test_support.h"
 
@@ -66,11 +67,11 @@ TEST_F(Show, FirstFrameStartsPartAWithZeroFrameFactor) {
 
 // A frame of the part on screen: no GL error line, and a picture with something in it.
 void expectPartPicture(const char *part) {
-    static unsigned char pixels[FRAME_WIDTH * FRAME_HEIGHT / 4 * 4];
+    static unsigned char pixels[SCREEN_WIDTH * SCREEN_HEIGHT / 4 * 4];
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, FRAME_WIDTH / 2, FRAME_HEIGHT / 2, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    glReadPixels(0, 0, SCREEN_WIDTH / 2, SCREEN_HEIGHT / 2, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
     int minimum = 255, maximum = 0;
-    for (int i = 0; i < FRAME_WIDTH * FRAME_HEIGHT / 4 * 4; i += 4) {
+    for (int i = 0; i < SCREEN_WIDTH * SCREEN_HEIGHT / 4 * 4; i += 4) {
         const int luma = (pixels[i] + pixels[i + 1] + pixels[i + 2]) / 3;
         minimum = luma < minimum ? luma : minimum;
         maximum = luma > maximum ? luma : maximum;
@@ -99,11 +100,11 @@ TEST_F(Show, TwoNextPartRowsInOneFrameAdvanceOverTwoFrames) {
     start(track({{1, "0,0,14,0,0,0,0\n"}, {2, "0,0,14,0,0,0,0\n"}}, 8).c_str());
     frameAt(0);
     frameAt(2 * ROW_MS);   // both rows pass in this frame
-    EXPECT_EQ(skipnow, 1);  // one advance already happened at the end of the frame
+    EXPECT_EQ(pendingPartRequests(), 1);  // one advance already happened at the end of the frame
     EXPECT_EQ(sceneNumber, 37.0f);
     frameAt(2 * ROW_MS + 20);
     EXPECT_EQ(demoeffect, PART_C);
-    EXPECT_EQ(skipnow, 0);
+    EXPECT_EQ(pendingPartRequests(), 0);
     EXPECT_EQ(sceneNumber, 33.0f);
     frameAt(2 * ROW_MS + 40);
     EXPECT_EQ(demoeffect, PART_B);

@@ -7,6 +7,7 @@
 #include "shell/clock.h"
 #include "shell/dispatcher.h"
 #include "shell/keyboard.h"
+#include "shell/playlist.h"
 #include "shell/sync_track.h"
 #include "tests/test_support.h"
 
@@ -104,7 +105,7 @@ TEST_F(SyncPlayer, NextPartInBothColumnsCountsOnce) {
     setRow(1, SYNC_NEXT_PART, SYNC_NEXT_PART);
     frameAt(0);
     frameAt(400);
-    EXPECT_EQ(skipnow, 1);
+    EXPECT_EQ(pendingPartRequests(), 1);
     EXPECT_TRUE(keyState.injected[KEY_RETURN]);
     EXPECT_EQ(partstarttime, keyState.downTime[KEY_RETURN]);
 }
@@ -169,7 +170,7 @@ TEST_F(SyncPlayer, KeysOnlyFromTheirCodesAndExitPressesEscape) {
 TEST_F(SyncPlayer, EmptyTrackFiresNothing) {
     syncRowCount = 0;
     for (int ms = 0; ms < 20000; ms += 500) frameAt(ms);
-    EXPECT_EQ(skipnow, 0);
+    EXPECT_EQ(pendingPartRequests(), 0);
     for (int k = 0; k < KEY_COUNT; k++) EXPECT_FALSE(keyState.injected[k]);
 }
 

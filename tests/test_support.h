@@ -7,8 +7,8 @@
 // per test program. Message boxes are switched off. Returns false without a display.
 bool openTestGlContext();
 
-// The driven clock (one tick per ms) standing at 0, with the sync player, the keyboard and the
-// dispatcher as before the first frame: frames then happen at exact times.
+// The driven clock (one tick per ms) standing at 0 and every piece of show state as before the first
+// frame (resetShow): frames then happen at exact times.
 void startAtTimeZero();
 
 // Creates a fresh directory with an empty data/ inside and makes it the working directory.

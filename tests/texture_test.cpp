@@ -7,7 +7,7 @@
 #include <string>
 
 #include "assets/texture.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "tests/asset_files.h"
 
 namespace {

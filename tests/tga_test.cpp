@@ -5,7 +5,7 @@
 #include <string>
 
 #include "assets/tga.h"
-#include "render/gl.h"
+#include "platform/gl.h"
 #include "tests/asset_files.h"
 
 namespace {

@@ -1,0 +1,50 @@
+// Owns the held pose: the camera chain of the live parts, path playback, then kicks, then set-up.
+#include "camera/camera_update.h"
+
+#include "camera/camera.h"
+#include "camera/camera_kicks.h"
+#include "camera/camera_path.h"
+
+// The pose the kicks start from in every frame. While a cue plays, the path rewrites the camera each
+// frame; without a cue the kicks' offsets would otherwise pile up frame after frame on the held
+// camera, so the held pose is put back before they act.
+static struct {
+    bool valid;
+    float eye[3];
+    float target[3];
+    float roll;
+} heldPose;   // forgotten by resetHeldPose (a new show)
+
+static void saveHeldPose() {
+    for (int i = 0; i < 3; i++) {
+        heldPose.eye[i] = cameraEye[i];
+        heldPose.target[i] = cameraTarget[i];
+    }
+    heldPose.roll = cameraRoll;
+    heldPose.valid = true;
+}
+
+static void restoreHeldPose() {
+    for (int i = 0; i < 3; i++) {
+        cameraEye[i] = heldPose.eye[i];
+        cameraTarget[i] = heldPose.target[i];
+    }
+    cameraRoll = heldPose.roll;
+}
+
+void updateCamera() {
+    if (cameraCue.active) {
+        playCameraPath();
+        saveHeldPose();
+    } else if (cameraKicksActive() && heldPose.valid) {
+        restoreHeldPose();
+    } else {
+        saveHeldPose();   // honours whatever the part placed
+    }
+    applyCameraKicks();
+    setupCamera();
+}
+
+void resetHeldPose() {
+    heldPose = {};
+}
