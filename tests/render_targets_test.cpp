@@ -19,7 +19,8 @@ struct RenderTargets : ::testing::Test {
         if (built) return;
         built = true;
         enterShowDir();
-        glGenFramebuffers(1, &environmentName);
+        initEnvironmentTarget();
+        environmentName = envTarget.framebuffer;
         testing::internal::CaptureStdout();
         EXPECT_TRUE(initRenderTargets());
         GLint bound = 0, viewport[4] = {0, 0, 0, 0};
@@ -29,6 +30,7 @@ struct RenderTargets : ::testing::Test {
         EXPECT_EQ(SCREEN_WIDTH, viewport[2]);
         EXPECT_EQ(SCREEN_HEIGHT, viewport[3]);
         initShadowTargets();
+        buildShadowPrograms();
         initLog = testing::internal::GetCapturedStdout();
     }
     static void expectTarget(const RenderTarget &t, int width, int height, bool multisample, GLint format) {
