@@ -20,9 +20,10 @@ float cameraFov = 35.0f;
 
 bool cameraSetupSuppressed = false;
 
-// Half the vertical field of view as a tangent.
+// Half the vertical field of view as a tangent; multiplied before dividing, as the pictures have
+// always been rounded.
 static float halfViewTangent(float fovDegrees) {
-    return tanf(fovDegrees * CAMERA_DEGREES_TO_RADIANS * 0.5f);
+    return tanf(fovDegrees * CAMERA_FULL_TURN / 360.0f * 0.5f);
 }
 
 void rollUpVector(const double view[3], float roll, float up[3]) {

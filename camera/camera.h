@@ -2,9 +2,10 @@
 // the projection matrix.
 #pragma once
 
-// The camera's own degree-to-radian factor: 6.28 / 360, not pi / 180. Everything that turns the
-// camera's field of view into a perspective uses it, so the pictures agree.
-constexpr float CAMERA_DEGREES_TO_RADIANS = 0.017444445f;
+// The camera's own full turn, 6.28 radians rather than 2 pi: its fields of view become perspectives
+// through degrees x 6.28 / 360, never pi / 180.
+constexpr float CAMERA_FULL_TURN = 6.28f;
+constexpr float CAMERA_DEGREES_TO_RADIANS = CAMERA_FULL_TURN / 360.0f;
 // Used whenever the field of view gives no usable perspective (an all-zero camera path has fov 0).
 constexpr float DEFAULT_FOV = 35.0f;   // degrees
 
