@@ -21,6 +21,7 @@ static bool isComplete() {
 // Colour texture (nearest filtering, so the texture is complete for glCopyImageSubData) and depth
 // renderbuffer. Leaves the new framebuffer bound. Completeness is the caller's check.
 static void buildTarget(RenderTarget *target, int width, int height, GLenum format) {
+    target->colourTarget = GL_TEXTURE_2D;
     target->width = width;
     target->height = height;
     glGenFramebuffers(1, &target->framebuffer);
@@ -39,29 +40,65 @@ static void buildTarget(RenderTarget *target, int width, int height, GLenum form
     glDrawBuffers(1, &drawBuffer);
 }
 
+// True when a multisample texture asked for with one sample gets more (llvmpipe gives 4): the room
+// would then be antialiased, and every pixel would pay for four samples and a resolve. Asked once.
+static bool multisampleRoundsUp() {
+    static int answer = -1;   // -1: not asked yet
+    if (answer < 0) {
+        GLuint probe = 0;
+        glGenTextures(1, &probe);
+        glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, probe);
+        glTexImage2DMultisample(GL_TEXTURE_2D_MULTISAMPLE, 1, GL_RGB, 1, 1, GL_TRUE);
+        GLint samples = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D_MULTISAMPLE, 0, GL_TEXTURE_SAMPLES, &samples);
+        glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, 0);
+        glDeleteTextures(1, &probe);
+        answer = samples > 1 ? 1 : 0;
+    }
+    return answer == 1;
+}
+
 // One sample only: the targets are multisample in layout so that resolving blits work the same
 // whatever the sample count. The colour renderbuffer is attached first and then replaced by the
-// multisample texture; its name is not kept.
+// multisample texture; its name is not kept. Where the driver rounds one sample up, the target is
+// built single-sample instead (a GL_TEXTURE_2D and a plain depth-stencil renderbuffer): one sample
+// per pixel is what the picture is made for, and the resolving blit works unchanged.
 static void buildMultisampleTarget(RenderTarget *target, int width, int height) {
     const int samples = 1;
     target->width = width;
     target->height = height;
     glEnable(GL_MULTISAMPLE);
+    const bool singleSample = multisampleRoundsUp();
     glGenFramebuffers(1, &target->framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
-    GLuint colourBuffer = 0;
-    glGenRenderbuffers(1, &colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
-    glGenRenderbuffers(1, &target->depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, target->depth);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, target->depth);
-    glGenTextures(1, &target->colour);
-    glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, target->colour);
-    glTexImage2DMultisample(GL_TEXTURE_2D_MULTISAMPLE, samples, GL_RGB, width, height, GL_TRUE);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D_MULTISAMPLE, target->colour, 0);
+    if (singleSample) {
+        target->colourTarget = GL_TEXTURE_2D;
+        glGenRenderbuffers(1, &target->depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, target->depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, target->depth);
+        glGenTextures(1, &target->colour);
+        glBindTexture(GL_TEXTURE_2D, target->colour);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target->colour, 0);
+    } else {
+        target->colourTarget = GL_TEXTURE_2D_MULTISAMPLE;
+        GLuint colourBuffer = 0;
+        glGenRenderbuffers(1, &colourBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
+        glGenRenderbuffers(1, &target->depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, target->depth);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, target->depth);
+        glGenTextures(1, &target->colour);
+        glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, target->colour);
+        glTexImage2DMultisample(GL_TEXTURE_2D_MULTISAMPLE, samples, GL_RGB, width, height, GL_TRUE);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D_MULTISAMPLE, target->colour, 0);
+    }
     const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
     glDrawBuffers(1, &drawBuffer);
 }
