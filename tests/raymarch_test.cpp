@@ -1,6 +1,7 @@
 // The centre-piece pass: its choreography at exact times (no GL), then the program and its pictures
 // on llvmpipe (uniform table, each scene over a fake room, shadow mode).
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <math.h>
 
@@ -451,10 +452,16 @@ TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
     for (int y = 0; y < 1024; y++)
         for (int x = 512; x < 1024; x++) packDepth(2.0f, &map[(y * 1024 + x) * 3], SPOT_DEPTH_RANGE);
     const GLuint shmap3 = makeTexture2D(1024, 1024, map.data());
+    // The target starts as a marker colour, so the pixels the pass never writes show.
+    const unsigned char MARK[3] = {10, 20, 30};
+    std::vector<unsigned char> marked(1024 * 1024 * 3);
+    for (size_t i = 0; i < marked.size(); i++) marked[i] = MARK[i % 3];
     GLuint target, targetTexture;
     glGenTextures(1, &targetTexture);
     glBindTexture(GL_TEXTURE_2D, targetTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1024, 1024, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1024, 1024, 0, GL_RGB, GL_UNSIGNED_BYTE, marked.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glGenFramebuffers(1, &target);
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, targetTexture, 0);
@@ -470,25 +477,32 @@ TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
     glReadPixels(0, 0, 1024, 1024, GL_RGB, GL_UNSIGNED_BYTE, written.data());
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, 1920, 1080);
+    const auto at = [&](int x, int y) { return &written[(y * 1024 + x) * 3]; };
+    const auto unwritten = [&](int x, int y) { return memcmp(at(x, y), MARK, 3) == 0; };
+    const auto white = [&](int x, int y) { return at(x, y)[0] == 255 && at(x, y)[1] == 255 && at(x, y)[2] == 255; };
 
     // Light 9 units from the origin; the piece (2.3 units, drawn 1.5 times that) reaches at most 3.45
     // units towards it or away.
     int hits = 0;
     for (int y = 312; y < 712; y++)
         for (int x = 312; x < 512; x++) {
-            const unsigned char *p = &written[(y * 1024 + x) * 3];
-            if (p[0] == 255 && p[1] == 255 && p[2] == 255) continue;
+            if (white(x, y) || unwritten(x, y)) continue;
             hits++;
-            const float depth = unpackDepth(p, SPOT_DEPTH_RANGE);
+            const float depth = unpackDepth(at(x, y), SPOT_DEPTH_RANGE);
             ASSERT_GT(depth, 5.5f) << x << "," << y;
             ASSERT_LT(depth, 12.5f) << x << "," << y;
+            // Only the pixels that can see the piece are marched, and none of the piece is cut off.
+            ASSERT_FALSE(unwritten(x - 1, y) || unwritten(x + 1, y) || unwritten(x, y - 1) || unwritten(x, y + 1))
+                << x << "," << y;
         }
     EXPECT_GT(hits, 200 * 400 / 10);
-    // Misses and nearer casters keep the map bit for bit.
+    EXPECT_TRUE(unwritten(0, 0) && unwritten(1023, 1023)) << "the pass covers only the piece's projection";
+    // Misses and nearer casters keep the map bit for bit where the pass writes them (the show's
+    // target is the map itself, so the pixels it skips keep it too).
     for (int y = 0; y < 1024; y++) {
         for (int x = 0; x < 1024; x++) {
             const bool keep = x >= 512 || x < 100 || y < 100;
-            if (!keep) continue;
+            if (!keep || unwritten(x, y)) continue;
             const int i = (y * 1024 + x) * 3;
             ASSERT_EQ(written[i], map[i]) << x << "," << y;
             ASSERT_EQ(written[i + 1], map[i + 1]) << x << "," << y;
