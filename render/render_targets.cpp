@@ -4,7 +4,7 @@
 
 #include <stdlib.h>
 
-#include "assets/texture.h"   // env.tga, the environment cube's first picture
+#include "assets/tga.h"   // env.tga, the environment cube's first picture
 #include "shell/diagnostics.h"
 
 RenderTarget envTarget;
@@ -159,7 +159,8 @@ void initShadowTargets() {
 }
 
 // Every face starts as env.tga brought to the size the parts render the faces at every frame; the
-// mipmaps follow the base level on their own.
+// image is decoded and scaled once for all six faces, and the mip chain is built once after the
+// sixth (the environment pass rebuilds it the same way every frame).
 void initEnvironmentCube() {
     static uint8_t scaled[ENV_FACE_SIZE * ENV_FACE_SIZE * 4];
     glGenTextures(1, &environmentCube);
@@ -169,23 +170,22 @@ void initEnvironmentCube() {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    for (int face = 0; face < 6; face++) {
-        TgaImage image = loadTextureKeepImage("env.tga");
-        const void *pixels = nullptr;
-        GLenum format = GL_RGB;
-        if (image.pixels) {
-            format = image.format;
-            gluScaleImage(format, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels, ENV_FACE_SIZE,
-                          ENV_FACE_SIZE, GL_UNSIGNED_BYTE, scaled);
-            pixels = scaled;
-            free(image.pixels);
-        }
+    TgaImage image;
+    const void *pixels = nullptr;
+    GLenum format = GL_RGB;
+    if (loadtga(&image, "env.tga")) {
+        format = image.format;
+        gluScaleImage(format, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels, ENV_FACE_SIZE,
+                      ENV_FACE_SIZE, GL_UNSIGNED_BYTE, scaled);
+        pixels = scaled;
+        free(image.pixels);
+    }
+    for (int face = 0; face < 6; face++)
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, ENV_FACE_SIZE, ENV_FACE_SIZE, 0, format,
                      GL_UNSIGNED_BYTE, pixels);
-    }
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
