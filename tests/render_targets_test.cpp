@@ -37,7 +37,9 @@ struct RenderTargets : ::testing::Test {
         glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
         EXPECT_EQ((GLenum)GL_FRAMEBUFFER_COMPLETE, glCheckFramebufferStatus(GL_FRAMEBUFFER)) << t.framebuffer;
         const GLenum target = t.colourTarget;
-        if (!multisample) EXPECT_EQ((GLenum)GL_TEXTURE_2D, target);
+        if (!multisample) {
+            EXPECT_EQ((GLenum)GL_TEXTURE_2D, target);
+        }
         glBindTexture(target, t.colour);
         GLint w = 0, h = 0, samples = 0, internal = 0;
         glGetTexLevelParameteriv(target, 0, GL_TEXTURE_WIDTH, &w);
