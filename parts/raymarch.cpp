@@ -538,7 +538,20 @@ void raymarchPass(int scene, const RaymarchInputs *inputs) {
         drawQuad(SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
         glDisable(GL_SCISSOR_TEST);
     } else {
+        // Outside the piece the shader passes the room colour through, texel for texel: a copy of
+        // the room, then only the pixels that can see the piece are marched.
+        int box[4];
+        const bool bounded =
+            RAYMARCH_ENABLED && inputs->colorFramebuffer && projectedBound(u, SCREEN_WIDTH, SCREEN_HEIGHT, box);
+        if (bounded) {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, inputs->colorFramebuffer);
+            glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(box[0], box[1], box[2] > box[0] ? box[2] - box[0] : 0, box[3] > box[1] ? box[3] - box[1] : 0);
+        }
         drawQuad(SCREEN_WIDTH, SCREEN_HEIGHT);
+        glDisable(GL_SCISSOR_TEST);
     }
     glUseProgram(0);
 }

@@ -117,6 +117,7 @@ static RaymarchInputs raymarchInputs(bool toShadowMap) {
     inputs.colorTexture = toShadowMap ? shmap3.colour : fb5.colour;
     inputs.environmentCube = environmentCube;
     inputs.paletteTexture = showAssets.paletteTexture;
+    inputs.colorFramebuffer = toShadowMap ? 0 : fb5.framebuffer;
     return inputs;
 }
 

@@ -39,7 +39,7 @@ protected:
     }
     RaymarchUniforms pass(int scene, int ms, bool toShadowMap = false) {
         frameTime = ms;
-        const RaymarchInputs inputs = {toShadowMap, 65.0f, 0, 0, 0, 0};
+        const RaymarchInputs inputs = {toShadowMap, 65.0f, 0, 0, 0, 0, 0};
         RaymarchUniforms u;
         prepareRaymarchUniforms(scene, &inputs, IDENTITY, &u);
         return u;
@@ -417,19 +417,31 @@ TEST_F(RaymarchGl, EachSceneDrawsItsPieceIntoTheRoom) {
     FakeRoom room(1920, 1080, 15.0f);
     // A strip of room just in front of the eye hides the piece behind it.
     room.setDepth(940, 980, 1920, 1080, 4.0f);
-    const RaymarchInputs inputs = {false, 65.0f, room.depthTexture, room.colourTexture, room.cube, room.palette};
+    const RaymarchInputs inputs = {false, 65.0f, room.depthTexture, room.colourTexture, room.cube, room.palette, 0};
+    // The same with the room's framebuffer: the room is copied and only the piece's projection is
+    // marched, which must give the very same picture.
+    GLuint roomFramebuffer;
+    glGenFramebuffers(1, &roomFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, roomFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, room.colourTexture, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    RaymarchInputs bounded = inputs;
+    bounded.colorFramebuffer = roomFramebuffer;
     glViewport(0, 0, 1920, 1080);
-    std::vector<unsigned char> picture(1920 * 1080 * 3);
+    std::vector<unsigned char> picture(1920 * 1080 * 3), boundedPicture(1920 * 1080 * 3);
     for (int scene : {0, 2, 4}) {
         SCOPED_TRACE(scene);
         placeCamera(40.0f, 16.0 / 9.0);
         frameTime = 2000;
         testing::internal::CaptureStderr();
-        raymarchPass(scene, &inputs);
+        raymarchPass(scene, &bounded);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 1920, 1080, GL_RGB, GL_UNSIGNED_BYTE, boundedPicture.data());
+        raymarchPass(scene, &inputs);
         glReadPixels(0, 0, 1920, 1080, GL_RGB, GL_UNSIGNED_BYTE, picture.data());
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_TRUE(glErrorLines(errors).empty()) << errors;
+        EXPECT_TRUE(picture == boundedPicture) << "the bounded pass differs from the full one";
         // The piece covers a good part of the middle, the room shows everywhere else, and the near
         // strip stays room colour even where it crosses the piece.
         EXPECT_GT(differingPixels(picture, room, 660, 240, 1260, 840), 600 * 600 / 20);
@@ -470,7 +482,7 @@ TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
 
     placeCamera(30.0f, 1.0);   // the light's projection: only the spot cone angle may count
     frameTime = 2000;
-    const RaymarchInputs inputs = {true, 65.0f, shmap3, shmap3, room.cube, room.palette};
+    const RaymarchInputs inputs = {true, 65.0f, shmap3, shmap3, room.cube, room.palette, 0};
     raymarchPass(0, &inputs);
     std::vector<unsigned char> written(1024 * 1024 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
