@@ -1,4 +1,5 @@
 #version 330 compatibility
+#extension GL_ARB_shader_image_load_store : require
 // The room under four shadow-casting spot lights and the fourteen point lights of the light
 // arrays.
 //
@@ -12,8 +13,13 @@
 // Materials: colorMap x glColor, normalMap (tangent space, handedness in the tangent frame),
 // specularMap (red channel), lightMap (the light/AO map, weighted per point light by
 // lightMapSelect; 1 - its alpha marks what glows), CubeMap reflections when enviro is 1, the flash
-// colour as a tint of the surface, fog by
-// camera distance x fogzfactor, clip planes when renderingclipper / renderingmirror are 1.
+// colour as a tint of the surface, clip planes when renderingclipper / renderingmirror are 1. The
+// show never fogs the room (fogzfactor stays 0), so no fog is computed per pixel.
+
+// The room is drawn after a depth-only pass of the same geometry: with the depth test ahead of the
+// shader (even though the clip planes may discard), each pixel is shaded once instead of once per
+// surface behind it.
+layout(early_fragment_tests) in;
 
 uniform sampler2D colorMap;
 uniform sampler2D normalMap;
@@ -29,7 +35,6 @@ uniform int enviro;
 uniform int method;            // 1: normal mapping, 0: vertex normals
 uniform float bias;
 uniform float anglebias;
-uniform float fogzfactor;
 uniform vec3 camPos;
 uniform vec4 Lights[4];
 uniform vec4 LightsPos[4];
@@ -65,11 +70,9 @@ in vec4 shadowCoord[4];
 layout(location = 0) out vec4 fragColour;
 
 const float SPOT_DEPTH_RANGE = 100.0;
-const float ATLAS_ROWS = 4.0;
 const float MAP_SIZE = 1024.0;
 const vec3 SPOT_COLOUR = vec3(1.0, 0.93, 0.82) * 1.7;
 const float SPOT_FALLOFF = 0.006;      // 1 / (1 + k d^2)
-const vec3 FOG_COLOUR = vec3(0.02, 0.03, 0.06);
 const float AMBIENT_SHARE = 0.45;
 const float FLASH_GAIN = 1.6;          // the flash tints what it lights instead of fogging the picture
 const float EMISSIVE_GAIN = 1.8;
@@ -79,14 +82,17 @@ float unpackDepth(vec3 c) {
     return (b.r * 65536.0 + b.g * 256.0 + b.b) / 16777215.0;
 }
 
-// Share of the 3 x 3 neighbourhood of st in light i's map that does not occlude the receiver.
+// Share of the 3 x 3 neighbourhood of st in light i's map that does not occlude the receiver. The
+// atlas is filtered NEAREST, so the taps are whole texels fetched directly, kept inside the light's
+// own block.
 float litShare(int i, vec2 st, float receiverDepth, float offset) {
     float lit = 0.0;
+    ivec2 centre = ivec2(floor(clamp(st, 0.0, 1.0) * MAP_SIZE));
+    int rowBase = i * int(MAP_SIZE);
     for (int dy = -1; dy <= 1; dy++) {
         for (int dx = -1; dx <= 1; dx++) {
-            vec2 s = clamp(st + vec2(dx, dy) / MAP_SIZE, 0.5 / MAP_SIZE, 1.0 - 0.5 / MAP_SIZE);
-            vec2 atlas = vec2(s.x, (float(i) + s.y) / ATLAS_ROWS);
-            float stored = unpackDepth(texture(shadowMap, atlas).rgb) * SPOT_DEPTH_RANGE;
+            ivec2 texel = clamp(centre + ivec2(dx, dy), ivec2(0), ivec2(int(MAP_SIZE) - 1));
+            float stored = unpackDepth(texelFetch(shadowMap, texel + ivec2(0, rowBase), 0).rgb) * SPOT_DEPTH_RANGE;
             lit += receiverDepth - offset <= stored ? 1.0 : 0.0;
         }
     }
@@ -181,6 +187,5 @@ void main() {
         colour += texture(CubeMap, reflect(-v, n)).rgb * specular * mix(0.15, 0.6, fresnel);
     }
     colour += albedo * (flash.rgb * FLASH_GAIN + emissive * EMISSIVE_GAIN);
-    if (fogzfactor > 0.0) colour = mix(FOG_COLOUR, colour, exp(-length(camPos - worldPosition) * fogzfactor));
     fragColour = vec4(max(colour, 0.0), base.a);
 }

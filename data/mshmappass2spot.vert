@@ -9,6 +9,9 @@ layout(location = 2) in vec2 textureCoord;
 layout(location = 3) in vec3 vertexTangent;
 layout(location = 4) in float vertexTangentHandedness;
 
+// The same position, bit for bit, in the receivers and the depth-only pass that goes before them.
+invariant gl_Position;
+
 uniform mat4 depthBiasMVP[4];   // bias x light projection x light view x model, per spot light
 
 out vec3 worldPosition;

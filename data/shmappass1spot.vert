@@ -6,6 +6,9 @@
 
 layout(location = 0) in vec3 vertexPosition;
 
+// The same position, bit for bit, in the receivers and the depth-only pass that goes before them.
+invariant gl_Position;
+
 uniform mat4 depthMVP;
 uniform int usemvp;
 

@@ -30,6 +30,14 @@ constexpr float DISPLACEMENT_START = 0.35f;  // show units
 constexpr float DISPLACEMENT_STEP = 0.05f;   // per injected 'O' (up) or 'I' (down)
 constexpr float CURVE_SCROLL_RATE = 0.02f;   // segments per 60 Hz frame the scene-4 colours travel
 
+// The piece's bounding sphere as setUpPiece in raymarch1.frag sets it up: object units scaled by
+// PIECE_SCALE x masterscale x scale; the scene-2 crystal hops between these heights (object units,
+// before the displacement term).
+constexpr float PIECE_SCALE = 1.5f;
+constexpr float SCENE0_RADIUS = 1.9f, SCENE0_UNFOLD_RADIUS = 0.95f;
+constexpr float SCENE2_RADIUS = 1.4f, SCENE2_LOWEST = -0.95f, SCENE2_HIGHEST = 0.8f;
+constexpr float CHAIN_RADIUS = 2.75f;
+constexpr int BOUND_MARGIN = 2;             // pixels around the projected bound
 
 // Uniforms in upload order; UNIFORM_NAMES spells them as raymarch1.frag does.
 enum RaymarchUniform {
@@ -344,6 +352,70 @@ static void drawQuad(int width, int height) {
     glEnable(GL_BLEND);
 }
 
+// World-space sphere that holds the piece in every pixel the shader can hit it: centre and radius.
+static void pieceBound(const RaymarchUniforms &u, float centre[3], float *radius) {
+    const float size = u.masterscale * u.scale * PIECE_SCALE;
+    centre[0] = centre[1] = centre[2] = 0.0f;
+    float objectRadius = CHAIN_RADIUS;
+    if (u.sceneselect == 0) objectRadius = SCENE0_RADIUS + SCENE0_UNFOLD_RADIUS * u.twistoutrofader;
+    if (u.sceneselect == 2) {
+        // The hop keeps the centre on the y axis between two heights: one sphere round both ends.
+        const float base = (u.bnzdisplacey - 0.65f) * 0.6f;
+        const float low = (base + SCENE2_LOWEST) * size, high = (base + SCENE2_HIGHEST) * size;
+        centre[1] = 0.5f * (low + high);
+        *radius = SCENE2_RADIUS * size + 0.5f * fabsf(high - low);
+        return;
+    }
+    *radius = objectRadius * size;
+}
+
+// Pixel rectangle (x0, y0, x1, y1) of a width x height target that holds the piece as the rays of the
+// shader see it (eye, look-at point, up vector and focal length of the uniforms); false when the
+// bound reaches behind the eye, where the whole target has to be marched.
+static bool projectedBound(const RaymarchUniforms &u, int width, int height, int box[4]) {
+    float centre[3], radius;
+    pieceBound(u, centre, &radius);
+    float forward[3], right[3], up[3];
+    for (int k = 0; k < 3; k++) forward[k] = u.raydirection[k] - u.rayorigin[k];
+    const auto normalise = [](float v[3]) {
+        const float length = sqrtf(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        if (length > 0.0f)
+            for (int k = 0; k < 3; k++) v[k] /= length;
+    };
+    const auto cross = [](const float a[3], const float b[3], float out[3]) {
+        out[0] = a[1] * b[2] - a[2] * b[1];
+        out[1] = a[2] * b[0] - a[0] * b[2];
+        out[2] = a[0] * b[1] - a[1] * b[0];
+    };
+    normalise(forward);
+    cross(forward, u.upvector, right);
+    normalise(right);
+    cross(right, forward, up);
+    const float aspect = (float)width / (float)height;
+    float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
+    // The eight corners of the cube round the sphere.
+    for (int corner = 0; corner < 8; corner++) {
+        float v[3];
+        for (int k = 0; k < 3; k++) v[k] = centre[k] + ((corner >> k) & 1 ? radius : -radius) - u.rayorigin[k];
+        const float z = v[0] * forward[0] + v[1] * forward[1] + v[2] * forward[2];
+        if (z <= 1e-3f) return false;
+        const float ndc[2] = {(v[0] * right[0] + v[1] * right[1] + v[2] * right[2]) * u.fov / z / aspect,
+                              (v[0] * up[0] + v[1] * up[1] + v[2] * up[2]) * u.fov / z};
+        for (int a = 0; a < 2; a++) {
+            lo[a] = fminf(lo[a], ndc[a]);
+            hi[a] = fmaxf(hi[a], ndc[a]);
+        }
+    }
+    const int size[2] = {width, height};
+    for (int a = 0; a < 2; a++) {
+        const float first = floorf((lo[a] * 0.5f + 0.5f) * (float)size[a]) - BOUND_MARGIN;
+        const float last = ceilf((hi[a] * 0.5f + 0.5f) * (float)size[a]) + BOUND_MARGIN;
+        box[a] = (int)fmaxf(0.0f, fminf((float)size[a], first));
+        box[a + 2] = (int)fmaxf(0.0f, fminf((float)size[a], last));
+    }
+    return true;
+}
+
 // --- what other files call ----------------------------------------------------------------------
 void setRaymarchProgram(ShaderProgram program) {
     pass.program = program;
@@ -454,7 +526,32 @@ void raymarchPass(int scene, const RaymarchInputs *inputs) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, inputs->colorTexture);
     }
-    if (inputs->toShadowMap) drawQuad(SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
-    else drawQuad(SCREEN_WIDTH, SCREEN_HEIGHT);
+    if (inputs->toShadowMap) {
+        // Outside the piece the shader writes back the map it reads, which is a copy of the target:
+        // only the pixels that can see the piece are marched.
+        int box[4];
+        const bool bounded = RAYMARCH_ENABLED && projectedBound(u, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE, box);
+        if (bounded) {   // an empty box (the piece out of the light's view) marches nothing
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(box[0], box[1], box[2] > box[0] ? box[2] - box[0] : 0, box[3] > box[1] ? box[3] - box[1] : 0);
+        }
+        drawQuad(SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        // Outside the piece the shader passes the room colour through, texel for texel: a copy of
+        // the room, then only the pixels that can see the piece are marched.
+        int box[4];
+        const bool bounded =
+            RAYMARCH_ENABLED && inputs->colorFramebuffer && projectedBound(u, SCREEN_WIDTH, SCREEN_HEIGHT, box);
+        if (bounded) {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, inputs->colorFramebuffer);
+            glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(box[0], box[1], box[2] > box[0] ? box[2] - box[0] : 0, box[3] > box[1] ? box[3] - box[1] : 0);
+        }
+        drawQuad(SCREEN_WIDTH, SCREEN_HEIGHT);
+        glDisable(GL_SCISSOR_TEST);
+    }
     glUseProgram(0);
 }

@@ -15,6 +15,9 @@ struct RaymarchInputs {
     uint32_t colorTexture;     // resolved room colour (fb5), or shmap3 in shadow mode
     uint32_t environmentCube;  // environment cube map rendered this frame
     uint32_t paletteTexture;   // bouncingpalette.tga
+    // Framebuffer holding colorTexture (fb5) on screen: the room is copied from it wherever the
+    // piece cannot be, and only the piece's projection is marched. 0 marches every pixel.
+    uint32_t colorFramebuffer;
 };
 
 // The values of one pass, named like the uniforms they become (upload order). Matrices are
@@ -70,7 +73,9 @@ void resetRaymarchChoreography();
 // The pass. Runs the appear/disappear step and the choreography, binds the program, uploads every
 // uniform (mat4cam is the projection matrix current at the call) and binds the textures to units
 // 0-3. Outside shadow mode it binds the default framebuffer and clears colour (to red), depth and
-// stencil first. The caller sets the viewport (1920 x 1080, or 1024 x 1024 for a shadow target).
+// stencil first; with a colorFramebuffer it then copies the room there and marches only the
+// piece's projection (scissor test off again afterwards). In shadow mode only the piece's
+// projection is marched: the rest of the target must already hold the map the pass reads. The caller sets the viewport (1920 x 1080, or 1024 x 1024 for a shadow target).
 // Leaves behind: no program, texture unit 0 active, depth test, culling and blending enabled,
 // modelview matrix mode, and (outside shadow mode) the red clear colour.
 void raymarchPass(int scene, const RaymarchInputs *inputs);

@@ -12,6 +12,7 @@
 #include "parts/show_assets.h"
 #include "platform/gl.h"
 #include "render/mesh_draw.h"
+#include "render/pass_timer.h"
 #include "render/render_targets.h"
 #include "render/shadow.h"
 
@@ -85,6 +86,25 @@ static void drawReceiver(MeshObject &mesh) {
     drawSpotReceivers(mesh, showAssets.roomReceiver);
 }
 
+// Depth only, through the spot depth program with the camera's matrices (its position matches the
+// receivers' exactly).
+static void drawDepthOnly(MeshObject &mesh) {
+    setupCamera();
+    drawMeshSpotShadow(mesh, shadowPrograms.spotDepth);
+}
+
+// The receivers are the frame's dearest shader, and the room hides much of itself (1.6 samples per
+// pixel pass the depth test when drawn in scene order): depth first, then each pixel shaded once
+// with the depth test ahead of the shader. Leaves depth writes on.
+static void drawReceiversAfterDepth() {
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    drawRigObjects(drawDepthOnly);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_FALSE);
+    drawRigObjects(drawReceiver);
+    glDepthMask(GL_TRUE);
+}
+
 static void drawDepthAsColour(MeshObject &mesh) {
     drawDirectionalDepth(mesh, 0, showAssets.depthColour);
 }
@@ -97,11 +117,13 @@ static RaymarchInputs raymarchInputs(bool toShadowMap) {
     inputs.colorTexture = toShadowMap ? shmap3.colour : fb5.colour;
     inputs.environmentCube = environmentCube;
     inputs.paletteTexture = showAssets.paletteTexture;
+    inputs.colorFramebuffer = toShadowMap ? 0 : fb5.framebuffer;
     return inputs;
 }
 
 // The centre-piece seen from the light, written over the casters already in shmap2.
 static void castCentrePiece(int light, int scene) {
+    markPass(PASS_CENTRE_CAST);
     copyShadowToGlenz();
     const SavedCamera saved = saveCamera();
     memcpy(cameraEye, rig.lightEye[light], sizeof cameraEye);
@@ -111,12 +133,15 @@ static void castCentrePiece(int light, int scene) {
     const RaymarchInputs inputs = raymarchInputs(true);
     raymarchPass(scene, &inputs);
     restoreCamera(saved);
+    markPass(PASS_SHADOW_ATLAS);
 }
 
 void runShadowAtlasPass() {
     const SavedCamera saved = saveCamera();
+    markPass(PASS_SHADOW_ATLAS);
     for (int light = 0; light < RIG_SHADOW_LIGHTS; light++) {
         beginSpotDepthPass(light);
+        glDisable(GL_BLEND);   // packed depth must land unmixed (the centre-piece cast turns it on)
         drawRigObjects(drawSpotCaster);
         const int scene = rigShadowScene(light);
         if (scene >= 0) castCentrePiece(light, scene);
@@ -146,9 +171,11 @@ static GLenum cubeFaceTarget(int face) {
     return targets[face];
 }
 
+// Alpha blended (its picture has a soft edge); leaves blending off, like the rest of the cube pass.
 static void drawBackdrop() {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
     glLoadIdentity();
     glUseProgram(showAssets.selfIllum);
     GLfloat colour[4];
@@ -166,11 +193,16 @@ static void drawBackdrop() {
     glTexCoord2f(0, 1); glVertex3f(BACKDROP_X0, BACKDROP_Y1, BACKDROP_Z);
     glEnd();
     glUseProgram(0);
+    glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_CULL_FACE);
 }
 
+// The room's surfaces are opaque (every receiver writes the texture's alpha, which is 1): blending
+// stays off for the faces.
 void runEnvironmentPass() {
+    markPass(PASS_ENVIRONMENT);
+    glDisable(GL_BLEND);
     for (int face = 0; face < 6; face++) {
         loadCubeFaceProjection(face);
         glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
@@ -180,17 +212,23 @@ void runEnvironmentPass() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glViewport(0, 0, ENV_FACE_SIZE, ENV_FACE_SIZE);
         cameraSetupSuppressed = true;   // the receivers keep the face's projection
-        drawRigObjects(drawReceiver);
+        drawReceiversAfterDepth();
         if (rig.mode == RIG_PART_B) drawBackdrop();
         cameraSetupSuppressed = false;
         glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCube);
         glCopyTexSubImage2D(cubeFaceTarget(face), 0, 0, 0, 0, 0, ENV_FACE_SIZE, ENV_FACE_SIZE);
         glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
     }
+    // The blurred lookups read the mip chain: one rebuild for the six new faces.
+    glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCube);
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
 // The room in colour with its spot-light shadows, into the multisample scene target.
 static void drawRoomColour() {
+    markPass(PASS_ROOM_COLOUR);
+    glDisable(GL_BLEND);   // opaque surfaces, as in the cube pass
     glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     glBindFramebuffer(GL_FRAMEBUFFER, fb2.framebuffer);
     glClearStencil(0);
@@ -205,11 +243,13 @@ static void drawRoomColour() {
     captureRaymarchBaseProjection();
     updateCamera();
     computeSpotMatrices();
-    drawRigObjects(drawReceiver);
+    drawReceiversAfterDepth();
 }
 
 // The camera's depth of every object as colour, for the raymarch pass to compare with.
 static void drawRoomDepth() {
+    markPass(PASS_ROOM_DEPTH);
+    glDisable(GL_BLEND);   // packed depth must land unmixed
     glEnable(GL_DEPTH_TEST);
     glBindFramebuffer(GL_FRAMEBUFFER, fb1.framebuffer);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -222,11 +262,14 @@ static void drawRoomDepth() {
 void runFinalPass() {
     drawRoomColour();
     drawRoomDepth();
+    markPass(PASS_RESOLVE);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fb2.framebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fb5.framebuffer);
     glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT,
                       GL_LINEAR);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    markPass(PASS_RAYMARCH);
     const RaymarchInputs inputs = raymarchInputs(false);
     raymarchPass(rigScreenScene(), &inputs);
+    endPass();
 }

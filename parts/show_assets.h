@@ -19,7 +19,6 @@ struct ShowAssets {
     ShaderProgram roomReceiver;    // mshmappass2spot.vert + mshmappass2spot.frag
     ShaderProgram depthColour;     // mtutorial2.vert + mdofblur1.frag: camera depth as colour
     ShaderProgram selfIllum;       // passthroughvertexshader.vert + selfillum.frag
-    ShaderProgram lens;            // Passthroughvertexshader.vert + lens2.frag
     ShaderProgram raymarch;        // Passthroughvertexshader.vert + raymarch1.frag
     uint32_t phongfxTexture;       // backdrop of the cube pass in mode 3
     uint32_t paletteTexture;       // bouncingpalette.tga

@@ -77,7 +77,16 @@ bool platformOpenWindow() {
                                   0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
+// Without an X or Wayland display the hidden window of the offline modes comes from SDL's offscreen
+// video driver, whose GL context is an EGL one (Mesa's software device when there is no GPU): a
+// server without a desktop records the show with no X server. SDL_VIDEODRIVER set by the user wins.
+static void chooseOffscreenDriverWithoutDisplay() {
+    if (getenv("DISPLAY") || getenv("WAYLAND_DISPLAY") || getenv("SDL_VIDEODRIVER")) return;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+}
+
 bool platformOpenHiddenWindow() {
+    chooseOffscreenDriverWithoutDisplay();
     return createWindowAndContext(SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 

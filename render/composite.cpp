@@ -5,6 +5,7 @@
 #include "assets/shader.h"
 #include "assets/texture.h"
 #include "platform/gl.h"
+#include "render/pass_timer.h"
 #include "render/render_targets.h"
 #include "shell/clock.h"
 #include "shell/keyboard.h"
@@ -204,6 +205,7 @@ static void chromaticToScreen() {
 
 void finalComposite() {
     if (!resources.ready) return;
+    markPass(PASS_COMPOSITE);
     copyFrameToFb1();
     updateGradeAndTitles();
     gradeIntoFb3();
@@ -231,4 +233,5 @@ void finalComposite() {
         glColor4f(0.0f, 0.0f, 0.0f, fade);
         drawRect(0.0f, 0.0f, (float)SCREEN_WIDTH, (float)SCREEN_HEIGHT);
     }
+    endPass();
 }

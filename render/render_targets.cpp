@@ -4,7 +4,7 @@
 
 #include <stdlib.h>
 
-#include "assets/texture.h"   // env.tga, the environment cube's first picture
+#include "assets/tga.h"   // env.tga, the environment cube's first picture
 #include "shell/diagnostics.h"
 
 RenderTarget envTarget;
@@ -21,6 +21,7 @@ static bool isComplete() {
 // Colour texture (nearest filtering, so the texture is complete for glCopyImageSubData) and depth
 // renderbuffer. Leaves the new framebuffer bound. Completeness is the caller's check.
 static void buildTarget(RenderTarget *target, int width, int height, GLenum format) {
+    target->colourTarget = GL_TEXTURE_2D;
     target->width = width;
     target->height = height;
     glGenFramebuffers(1, &target->framebuffer);
@@ -39,29 +40,65 @@ static void buildTarget(RenderTarget *target, int width, int height, GLenum form
     glDrawBuffers(1, &drawBuffer);
 }
 
+// True when a multisample texture asked for with one sample gets more (llvmpipe gives 4): the room
+// would then be antialiased, and every pixel would pay for four samples and a resolve. Asked once.
+static bool multisampleRoundsUp() {
+    static int answer = -1;   // -1: not asked yet
+    if (answer < 0) {
+        GLuint probe = 0;
+        glGenTextures(1, &probe);
+        glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, probe);
+        glTexImage2DMultisample(GL_TEXTURE_2D_MULTISAMPLE, 1, GL_RGB, 1, 1, GL_TRUE);
+        GLint samples = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D_MULTISAMPLE, 0, GL_TEXTURE_SAMPLES, &samples);
+        glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, 0);
+        glDeleteTextures(1, &probe);
+        answer = samples > 1 ? 1 : 0;
+    }
+    return answer == 1;
+}
+
 // One sample only: the targets are multisample in layout so that resolving blits work the same
 // whatever the sample count. The colour renderbuffer is attached first and then replaced by the
-// multisample texture; its name is not kept.
+// multisample texture; its name is not kept. Where the driver rounds one sample up, the target is
+// built single-sample instead (a GL_TEXTURE_2D and a plain depth-stencil renderbuffer): one sample
+// per pixel is what the picture is made for, and the resolving blit works unchanged.
 static void buildMultisampleTarget(RenderTarget *target, int width, int height) {
     const int samples = 1;
     target->width = width;
     target->height = height;
     glEnable(GL_MULTISAMPLE);
+    const bool singleSample = multisampleRoundsUp();
     glGenFramebuffers(1, &target->framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
-    GLuint colourBuffer = 0;
-    glGenRenderbuffers(1, &colourBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
-    glGenRenderbuffers(1, &target->depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, target->depth);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8, width, height);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, target->depth);
-    glGenTextures(1, &target->colour);
-    glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, target->colour);
-    glTexImage2DMultisample(GL_TEXTURE_2D_MULTISAMPLE, samples, GL_RGB, width, height, GL_TRUE);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D_MULTISAMPLE, target->colour, 0);
+    if (singleSample) {
+        target->colourTarget = GL_TEXTURE_2D;
+        glGenRenderbuffers(1, &target->depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, target->depth);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, target->depth);
+        glGenTextures(1, &target->colour);
+        glBindTexture(GL_TEXTURE_2D, target->colour);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target->colour, 0);
+    } else {
+        target->colourTarget = GL_TEXTURE_2D_MULTISAMPLE;
+        GLuint colourBuffer = 0;
+        glGenRenderbuffers(1, &colourBuffer);
+        glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, width, height);
+        glGenRenderbuffers(1, &target->depth);
+        glBindRenderbuffer(GL_RENDERBUFFER, target->depth);
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_DEPTH24_STENCIL8, width, height);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, target->depth);
+        glGenTextures(1, &target->colour);
+        glBindTexture(GL_TEXTURE_2D_MULTISAMPLE, target->colour);
+        glTexImage2DMultisample(GL_TEXTURE_2D_MULTISAMPLE, samples, GL_RGB, width, height, GL_TRUE);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D_MULTISAMPLE, target->colour, 0);
+    }
     const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
     glDrawBuffers(1, &drawBuffer);
 }
@@ -122,7 +159,8 @@ void initShadowTargets() {
 }
 
 // Every face starts as env.tga brought to the size the parts render the faces at every frame; the
-// mipmaps follow the base level on their own.
+// image is decoded and scaled once for all six faces, and the mip chain is built once after the
+// sixth (the environment pass rebuilds it the same way every frame).
 void initEnvironmentCube() {
     static uint8_t scaled[ENV_FACE_SIZE * ENV_FACE_SIZE * 4];
     glGenTextures(1, &environmentCube);
@@ -132,23 +170,22 @@ void initEnvironmentCube() {
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_WRAP_R, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_GENERATE_MIPMAP, GL_TRUE);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    for (int face = 0; face < 6; face++) {
-        TgaImage image = loadTextureKeepImage("env.tga");
-        const void *pixels = nullptr;
-        GLenum format = GL_RGB;
-        if (image.pixels) {
-            format = image.format;
-            gluScaleImage(format, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels, ENV_FACE_SIZE,
-                          ENV_FACE_SIZE, GL_UNSIGNED_BYTE, scaled);
-            pixels = scaled;
-            free(image.pixels);
-        }
+    TgaImage image;
+    const void *pixels = nullptr;
+    GLenum format = GL_RGB;
+    if (loadtga(&image, "env.tga")) {
+        format = image.format;
+        gluScaleImage(format, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels, ENV_FACE_SIZE,
+                      ENV_FACE_SIZE, GL_UNSIGNED_BYTE, scaled);
+        pixels = scaled;
+        free(image.pixels);
+    }
+    for (int face = 0; face < 6; face++)
         glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGB, ENV_FACE_SIZE, ENV_FACE_SIZE, 0, format,
                      GL_UNSIGNED_BYTE, pixels);
-    }
+    glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);

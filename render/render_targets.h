@@ -17,6 +17,9 @@ struct RenderTarget {
     GLuint framebuffer;
     GLuint colour;   // GL_TEXTURE_2D, or GL_TEXTURE_2D_MULTISAMPLE for the multisample targets
     GLuint depth;    // depth renderbuffer, or depth-stencil renderbuffer for multisample targets
+    // GL_TEXTURE_2D_MULTISAMPLE for a multisample target with one sample; GL_TEXTURE_2D for the
+    // others and for multisample targets where the driver would round one sample up.
+    GLenum colourTarget;
     int width;
     int height;
 };
@@ -25,7 +28,7 @@ struct RenderTarget {
 extern RenderTarget fxfb[FX_RING_SIZE];
 extern RenderTarget fxfbms;
 extern RenderTarget fb1;      // RGBA copy of the finished frame; scene and depth-as-colour target
-extern RenderTarget fb2;      // multisample scene target of the light-rig parts
+extern RenderTarget fb2;      // multisample scene target of the light-rig parts (one sample)
 extern RenderTarget fb3;      // colour-grade output
 extern RenderTarget fb4;      // spare
 extern RenderTarget fb5;      // resolve target of fb2

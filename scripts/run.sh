@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the show from build/show. Without a display (no X or
-# Wayland session) it records the show on a virtual display to build/show/lightrig.mp4 instead.
-# Arguments go to lightrig (see lightrig --help); paths in them are relative to build/show.
+# Wayland session) it records the show to build/show/lightrig.mp4 instead, at a frame rate chosen
+# so that the recording takes minutes, after saying how long it will take; the offline modes need
+# no X server (SDL's offscreen driver with EGL). Arguments go to lightrig (see lightrig --help);
+# paths in them are relative to build/show.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,11 +13,25 @@ cd build/show
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec ./lightrig "$@"
 fi
-virtual_display=(xvfb-run -a -s "-screen 0 1920x1080x24")
 if [ $# -gt 0 ]; then
-  echo "run: no display; running lightrig $* on a virtual display"
-  exec "${virtual_display[@]}" ./lightrig "$@"
+  echo "run: no display; running lightrig $* off screen"
+  exec ./lightrig "$@"
 fi
-echo "run: no display; recording the show at 30 fps on a virtual display (this takes a while)"
-"${virtual_display[@]}" ./lightrig --capture lightrig.mp4 --fps 30
+show_seconds=180   # the show's length, to the fade to black
+fps=10             # enough to watch the show through; 60 is the full-quality capture
+# Two frames of each part tell what a frame costs here.
+frame_ms=$(../bench/lightrig_frame_cost 2 2>/dev/null |
+  awk '/^part [ABC]: / { sum += $3; n++ } END { if (n) printf "%d", sum / n; else print 0 }')
+if [ "${frame_ms:-0}" -gt 0 ]; then
+  minutes=$(( (show_seconds * fps * frame_ms / 1000 + 59) / 60 ))
+  full_minutes=$(( (show_seconds * 60 * frame_ms / 1000 + 59) / 60 ))
+  echo "run: no display; recording the show at $fps fps to build/show/lightrig.mp4:"
+  echo "run: about $minutes minutes here ($frame_ms ms a frame)"
+  echo "run: full quality (60 fps, about $full_minutes minutes here):"
+else
+  echo "run: no display; recording the show at $fps fps to build/show/lightrig.mp4"
+  echo "run: full quality (60 fps, six times as long):"
+fi
+echo "run:   scripts/run.sh --capture lightrig.mp4 --fps 60"
+./lightrig --capture lightrig.mp4 --fps "$fps"
 echo "run: the show is recorded in $(pwd)/lightrig.mp4"

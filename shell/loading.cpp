@@ -162,8 +162,7 @@ int loadAll() {
     showFirstPicture();
     progressStep();
 
-    initComposite();
-    showAssets.lens = buildShaderProgram("Passthroughvertexshader.vert", "lens2.frag");
+    initComposite();   // builds lens2 too
     steps(3);
 
     initEnvironmentCube();

@@ -1,6 +1,7 @@
 // The centre-piece pass: its choreography at exact times (no GL), then the program and its pictures
 // on llvmpipe (uniform table, each scene over a fake room, shadow mode).
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <math.h>
 
@@ -38,7 +39,7 @@ protected:
     }
     RaymarchUniforms pass(int scene, int ms, bool toShadowMap = false) {
         frameTime = ms;
-        const RaymarchInputs inputs = {toShadowMap, 65.0f, 0, 0, 0, 0};
+        const RaymarchInputs inputs = {toShadowMap, 65.0f, 0, 0, 0, 0, 0};
         RaymarchUniforms u;
         prepareRaymarchUniforms(scene, &inputs, IDENTITY, &u);
         return u;
@@ -416,19 +417,31 @@ TEST_F(RaymarchGl, EachSceneDrawsItsPieceIntoTheRoom) {
     FakeRoom room(1920, 1080, 15.0f);
     // A strip of room just in front of the eye hides the piece behind it.
     room.setDepth(940, 980, 1920, 1080, 4.0f);
-    const RaymarchInputs inputs = {false, 65.0f, room.depthTexture, room.colourTexture, room.cube, room.palette};
+    const RaymarchInputs inputs = {false, 65.0f, room.depthTexture, room.colourTexture, room.cube, room.palette, 0};
+    // The same with the room's framebuffer: the room is copied and only the piece's projection is
+    // marched, which must give the very same picture.
+    GLuint roomFramebuffer;
+    glGenFramebuffers(1, &roomFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, roomFramebuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, room.colourTexture, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    RaymarchInputs bounded = inputs;
+    bounded.colorFramebuffer = roomFramebuffer;
     glViewport(0, 0, 1920, 1080);
-    std::vector<unsigned char> picture(1920 * 1080 * 3);
+    std::vector<unsigned char> picture(1920 * 1080 * 3), boundedPicture(1920 * 1080 * 3);
     for (int scene : {0, 2, 4}) {
         SCOPED_TRACE(scene);
         placeCamera(40.0f, 16.0 / 9.0);
         frameTime = 2000;
         testing::internal::CaptureStderr();
-        raymarchPass(scene, &inputs);
+        raymarchPass(scene, &bounded);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 1920, 1080, GL_RGB, GL_UNSIGNED_BYTE, boundedPicture.data());
+        raymarchPass(scene, &inputs);
         glReadPixels(0, 0, 1920, 1080, GL_RGB, GL_UNSIGNED_BYTE, picture.data());
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_TRUE(glErrorLines(errors).empty()) << errors;
+        EXPECT_TRUE(picture == boundedPicture) << "the bounded pass differs from the full one";
         // The piece covers a good part of the middle, the room shows everywhere else, and the near
         // strip stays room colour even where it crosses the piece.
         EXPECT_GT(differingPixels(picture, room, 660, 240, 1260, 840), 600 * 600 / 20);
@@ -451,10 +464,16 @@ TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
     for (int y = 0; y < 1024; y++)
         for (int x = 512; x < 1024; x++) packDepth(2.0f, &map[(y * 1024 + x) * 3], SPOT_DEPTH_RANGE);
     const GLuint shmap3 = makeTexture2D(1024, 1024, map.data());
+    // The target starts as a marker colour, so the pixels the pass never writes show.
+    const unsigned char MARK[3] = {10, 20, 30};
+    std::vector<unsigned char> marked(1024 * 1024 * 3);
+    for (size_t i = 0; i < marked.size(); i++) marked[i] = MARK[i % 3];
     GLuint target, targetTexture;
     glGenTextures(1, &targetTexture);
     glBindTexture(GL_TEXTURE_2D, targetTexture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1024, 1024, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1024, 1024, 0, GL_RGB, GL_UNSIGNED_BYTE, marked.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glGenFramebuffers(1, &target);
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, targetTexture, 0);
@@ -463,32 +482,39 @@ TEST_F(RaymarchGl, ShadowModeWritesPackedDepthAndKeepsNearerCasters) {
 
     placeCamera(30.0f, 1.0);   // the light's projection: only the spot cone angle may count
     frameTime = 2000;
-    const RaymarchInputs inputs = {true, 65.0f, shmap3, shmap3, room.cube, room.palette};
+    const RaymarchInputs inputs = {true, 65.0f, shmap3, shmap3, room.cube, room.palette, 0};
     raymarchPass(0, &inputs);
     std::vector<unsigned char> written(1024 * 1024 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, 1024, 1024, GL_RGB, GL_UNSIGNED_BYTE, written.data());
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, 1920, 1080);
+    const auto at = [&](int x, int y) { return &written[(y * 1024 + x) * 3]; };
+    const auto unwritten = [&](int x, int y) { return memcmp(at(x, y), MARK, 3) == 0; };
+    const auto white = [&](int x, int y) { return at(x, y)[0] == 255 && at(x, y)[1] == 255 && at(x, y)[2] == 255; };
 
     // Light 9 units from the origin; the piece (2.3 units, drawn 1.5 times that) reaches at most 3.45
     // units towards it or away.
     int hits = 0;
     for (int y = 312; y < 712; y++)
         for (int x = 312; x < 512; x++) {
-            const unsigned char *p = &written[(y * 1024 + x) * 3];
-            if (p[0] == 255 && p[1] == 255 && p[2] == 255) continue;
+            if (white(x, y) || unwritten(x, y)) continue;
             hits++;
-            const float depth = unpackDepth(p, SPOT_DEPTH_RANGE);
+            const float depth = unpackDepth(at(x, y), SPOT_DEPTH_RANGE);
             ASSERT_GT(depth, 5.5f) << x << "," << y;
             ASSERT_LT(depth, 12.5f) << x << "," << y;
+            // Only the pixels that can see the piece are marched, and none of the piece is cut off.
+            ASSERT_FALSE(unwritten(x - 1, y) || unwritten(x + 1, y) || unwritten(x, y - 1) || unwritten(x, y + 1))
+                << x << "," << y;
         }
     EXPECT_GT(hits, 200 * 400 / 10);
-    // Misses and nearer casters keep the map bit for bit.
+    EXPECT_TRUE(unwritten(0, 0) && unwritten(1023, 1023)) << "the pass covers only the piece's projection";
+    // Misses and nearer casters keep the map bit for bit where the pass writes them (the show's
+    // target is the map itself, so the pixels it skips keep it too).
     for (int y = 0; y < 1024; y++) {
         for (int x = 0; x < 1024; x++) {
             const bool keep = x >= 512 || x < 100 || y < 100;
-            if (!keep) continue;
+            if (!keep || unwritten(x, y)) continue;
             const int i = (y * 1024 + x) * 3;
             ASSERT_EQ(written[i], map[i]) << x << "," << y;
             ASSERT_EQ(written[i + 1], map[i + 1]) << x << "," << y;
