@@ -14,8 +14,18 @@
 // The logic tests also run as Windows programs (under Wine): the scratch directory goes under
 // %TEMP%, and the show's files are copied, since making symbolic links needs privileges there.
 #include <direct.h>
+#include <process.h>   // _getpid
+// msvcrt's _mktemp runs out of names after a few calls from one process: the Xs become the process
+// id and a counter instead.
 static char *mkdtemp(char *pattern) {
-    return _mktemp(pattern) && _mkdir(pattern) == 0 ? pattern : nullptr;
+    static int made;
+    char *xs = strstr(pattern, "XXXXXX");
+    if (!xs) return nullptr;
+    for (int attempt = 0; attempt < 1000; attempt++, made++) {
+        snprintf(xs, 7, "%03d%03d", _getpid() % 1000, made % 1000);
+        if (_mkdir(pattern) == 0) return pattern;
+    }
+    return nullptr;
 }
 static int symlink(const char *from, const char *to) {
     FILE *in = fopen(from, "rb");
