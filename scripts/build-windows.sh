@@ -85,7 +85,7 @@ cmake_dep libpng libpng1.6 -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPN
 cmake_dep pugixml pugixml
 cmake_dep cli11 cli11 -DCLI11_BUILD_TESTS=OFF -DCLI11_BUILD_EXAMPLES=OFF -DCLI11_BUILD_DOCS=OFF
 # The show needs video, audio, events and timers only.
-cmake_dep sdl2 libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL2_DISABLE_SDL2MAIN=OFF \
+cmake_dep sdl2 libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF \
   -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
   -DSDL_RENDER=OFF -DSDL_VULKAN=OFF -DSDL_DIRECTX=OFF -DSDL_RENDER_D3D=OFF -DSDL_WASAPI=ON
 # Music: the built-in MP3 decoder, nothing else.
@@ -110,7 +110,7 @@ cmake --build build -j"$JOBS" --target show_data show_music lightrig_visuals_con
 
 # --- lightrig.exe and the logic tests ----------------------------------------------------------
 cmake -S . -B "$OUT/lightrig" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLIGHTRIG_WINDOWS_PREFIX="$PREFIX" -DLIGHTRIG_HOST_SHOW_DIR="$ROOT/build/show" >/dev/null
+  -DLIGHTRIG_WINDOWS_PREFIX="$PREFIX" >/dev/null
 cmake --build "$OUT/lightrig" -j"$JOBS"
 
 # --- the release folder and its zip ------------------------------------------------------------
