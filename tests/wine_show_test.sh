@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows release under Wine, unzipped into an empty folder: the same moments through --frames
 # give the same pictures as the Linux build (both on llvmpipe), a sync table with part changes and an
-# exit row ends the show with status 0, and a missing sync table ends it with status 1 and its message.
+# exit row ends the show with status 0, a missing sync table ends it with status 1 and its message, and
+# --capture without ffmpeg ends with status 2.
 # Usage: wine_show_test.sh WINEPREFIX RELEASE_ZIP LINUX_LIGHTRIG LINUX_SHOW_DIR
 set -u
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -62,4 +63,10 @@ status=$?
 if [ $status -ne 1 ] || ! grep -q "sync1.csv" "$work/track/err.txt"; then
   echo "FAIL: a missing sync table gave status $status"; cat "$work/track/err.txt"; fail=1
 else echo "ok: a missing sync table ends with status 1: $(grep -m1 sync1.csv "$work/track/err.txt")"; fi
+# 4. --capture without ffmpeg.exe on the Windows PATH says so before loading, with status 2.
+(cd "$work/track" && timeout 300 wine lightrig.exe --capture x.mp4 > out.txt 2> err.txt)
+status=$?
+if [ $status -ne 2 ] || ! grep -q "ffmpeg is not on the PATH" "$work/track/err.txt"; then
+  echo "FAIL: --capture without ffmpeg gave status $status"; cat "$work/track/err.txt"; fail=1
+else echo "ok: --capture without ffmpeg ends with status 2 and says why"; fi
 exit $fail
