@@ -15,7 +15,7 @@ constexpr ShaderProgram DISPLAY_LIST_PROGRAM = 1;   // current while the scene d
 
 MeshObject *load3dm(const char *name) {
     debugLog("load3dm %s\n", name);
-    FILE *file = xfopen(name, "r");
+    FILE *file = xfopen(name, "rb");   // byte counts checked against the file hold on Windows too
     if (!file) fatalExit(1, "can't open file %s\n", name);
     MeshObject *mesh = read3dm(file, name);
     fclose(file);
@@ -39,7 +39,7 @@ MeshObject *loadMesh(const char *name) {
 
 Scene *loadScene(const char *name) {
     debugLog("scene load %s\n", name);
-    FILE *file = xfopen(name, "r");
+    FILE *file = xfopen(name, "rb");   // byte counts checked against the file hold on Windows too
     if (!file) fatalExit(1, "can't open file %s\n", name);
     Scene *scene = (Scene *)calloc(1, sizeof(Scene));
     if (!scene) fatalExit(1, "scene %s: cannot allocate the scene record\n", name);

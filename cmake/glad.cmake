@@ -15,3 +15,8 @@ target_include_directories(glad SYSTEM PUBLIC ${GLAD_OUT}/include)
 # Generated code: its own warnings are not ours to fix.
 target_compile_options(glad PRIVATE -w)
 target_link_libraries(glad PUBLIC ${CMAKE_DL_LIBS})
+if(WIN32)
+  # mingw-w64's GL/glu.h expects windows.h's calling-convention macros; defining the two it uses
+  # keeps windows.h (and its min, max, near and far macros) out of the engine.
+  target_compile_definitions(glad PUBLIC APIENTRY=__stdcall CALLBACK=__stdcall)
+endif()

@@ -2,6 +2,7 @@
 // message box and music. A small C-style interface; the engine never sees SDL.
 #pragma once
 #include <stdint.h>
+#include <stdio.h>   // FILE, for the process pipe
 
 // Screen size the show always renders at (pixels).
 constexpr int SCREEN_WIDTH = 1920;
@@ -54,3 +55,17 @@ void platformMusicInit(int frequency);
 void platformMusicLoad(const char *path);
 void platformMusicPlay();
 void platformMusicFree();
+
+// Processes and files: the few operating-system calls the offline runs make.
+// Starts argv[0] (looked up on the PATH; argv ends with a null) with its standard input on the
+// returned stream; on POSIX in its own session, so Ctrl-C reaches only the show. Null when it cannot
+// start or the command line is too long. A reader that goes away makes writes fail instead of
+// ending the show.
+FILE *platformStartWriter(const char *const *argv);
+// Closes the stream and waits for the program: true when it exited with status 0.
+bool platformFinishWriter(FILE *stream);
+// True when a program of that name is on the PATH.
+bool platformProgramOnPath(const char *name);
+bool platformIsTerminal(FILE *stream);
+// True when path is a directory afterwards.
+bool platformMakeDirectory(const char *path);

@@ -158,7 +158,11 @@ void platformSetPresentHook(void (*hook)()) {
 }
 
 bool platformMessageBoxAllowed() {
+#ifdef _WIN32
+    const bool display = true;   // a Windows program always runs on a desktop
+#else
     const bool display = getenv("DISPLAY") || getenv("WAYLAND_DISPLAY");
+#endif
     return host.messageBoxes && display && !getenv("CI");
 }
 

@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev googletest
   xvfb xauth libgl1-mesa-dri libegl1 libegl-mesa0 mesa-utils xdotool imagemagick
   ffmpeg sox libsox-fmt-mp3 clang
+  g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev wine wine64 zip unzip
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

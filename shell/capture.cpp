@@ -4,12 +4,8 @@
 
 #include <errno.h>
 #include <math.h>
-#include <signal.h>     // SIGPIPE: a stopped encoder must not kill the show mid-frame
 #include <stdio.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <sys/wait.h>   // the encoder's exit status
-#include <unistd.h>     // access, isatty
 
 #include "platform/platform.h"
 #include "shell/clock.h"
@@ -25,7 +21,6 @@
 // whenever that is a whole number, and truncates like the real clock otherwise.
 constexpr int64_t TICKS_PER_FRAME = 1000;
 constexpr int PICTURE_BYTES = SCREEN_WIDTH * SCREEN_HEIGHT * 3;   // RGB, 8 bits per channel
-constexpr int MAX_COMMAND = 4 * MAX_OPTION_PATH + 1024;           // quoting may grow a name 4 times
 constexpr int PIPE_BUFFER_BYTES = 1 << 20;
 constexpr double PROGRESS_INTERVAL_S = 0.25;                      // terminal redraws at most this often
 constexpr int PROGRESS_BAR_CELLS = 30;
@@ -97,7 +92,7 @@ static void startProgress(const char *label, int64_t totalFrames) {
     progress.lastDrawn = -PROGRESS_INTERVAL_S;
     progress.lastDecile = -1;
     progress.lastPrinted = -1;
-    progress.terminal = isatty(fileno(stderr));
+    progress.terminal = platformIsTerminal(stderr);
 }
 
 static void formatClock(char *text, int capacity, double seconds) {
@@ -150,7 +145,6 @@ static void showProgress(int64_t framesDone, int showMs, bool last) {
 static bool startOfflineShow() {
     platformSetMusicEnabled(false);
     platformSetMessageBoxes(false);
-    signal(SIGPIPE, SIG_IGN);
     startCaptureClock(options.fps);
     if (!platformOpenHiddenWindow())
         fatalExit(1, "capture: no window to render in (no display? run under xvfb-run)\n");
@@ -159,52 +153,31 @@ static bool startOfflineShow() {
 
 // --- video ------------------------------------------------------------------------------------
 
-// Single quotes for /bin/sh; a quote inside becomes '\''.
-static bool appendQuoted(char *command, int capacity, const char *text) {
-    size_t length = strlen(command);
-    if (length + 2 >= (size_t)capacity) return false;
-    command[length++] = '\'';
-    for (const char *c = text; *c; c++) {
-        const char *piece = *c == '\'' ? "'\\''" : nullptr;
-        const size_t pieceLength = piece ? 4 : 1;
-        if (length + pieceLength + 2 >= (size_t)capacity) return false;
-        if (piece) memcpy(command + length, piece, pieceLength);
-        else command[length] = *c;
-        length += pieceLength;
-    }
-    command[length++] = '\'';
-    command[length] = '\0';
-    return true;
-}
-
 // Raw RGB frames on stdin, H.264 in yuv420p out, music from 0 s (the music starts with the first
-// frame), cut or padded with silence to the length of the video. The encoder runs in its own
-// session so Ctrl-C reaches only the show, which then finishes the file properly.
+// frame), cut or padded with silence to the length of the video. Ctrl-C reaches only the show (see
+// platformStartWriter), which then finishes the file properly.
 static bool openEncoder(const char *path, int fps, bool withMusic) {
-    static char command[MAX_COMMAND];
-    snprintf(command, sizeof command,
-             "exec setsid ffmpeg -hide_banner -nostats -loglevel error -y -fflags +bitexact "
-             "-f rawvideo -pix_fmt rgb24 -video_size %dx%d -framerate %d -i pipe:0 ",
-             SCREEN_WIDTH, SCREEN_HEIGHT, fps);
-    bool fits = true;
+    char size[32], rate[16];
+    snprintf(size, sizeof size, "%dx%d", SCREEN_WIDTH, SCREEN_HEIGHT);
+    snprintf(rate, sizeof rate, "%d", fps);
+    const char *argv[48];
+    int argc = 0;
+    const char *const input[] = {"ffmpeg", "-hide_banner", "-nostats", "-loglevel", "error", "-y",
+                                 "-fflags", "+bitexact", "-f", "rawvideo", "-pix_fmt", "rgb24",
+                                 "-video_size", size, "-framerate", rate, "-i", "pipe:0"};
+    for (const char *a : input) argv[argc++] = a;
     if (withMusic) {
-        strncat(command, "-i ", sizeof command - strlen(command) - 1);
-        fits = appendQuoted(command, sizeof command, MUSIC_FILE);
-        strncat(command, " -map 0:v:0 -map 1:a:0 -af apad -shortest -c:a aac -b:a 192k -flags:a +bitexact",
-                sizeof command - strlen(command) - 1);
+        const char *const music[] = {"-i", MUSIC_FILE, "-map", "0:v:0", "-map", "1:a:0", "-af", "apad",
+                                     "-shortest", "-c:a", "aac", "-b:a", "192k", "-flags:a", "+bitexact"};
+        for (const char *a : music) argv[argc++] = a;
     }
-    strncat(command, " -c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p -flags:v +bitexact "
-                     "-movflags +faststart ",
-            sizeof command - strlen(command) - 1);
-    fits = fits && appendQuoted(command, sizeof command, path);
-    if (!fits) {
-        logError("capture: the output name is too long\n");
-        return false;
-    }
-    debugLog("capture: %s\n", command);
-    encoder.pipe = popen(command, "w");
+    const char *const video[] = {"-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt", "yuv420p",
+                                 "-flags:v", "+bitexact", "-movflags", "+faststart", path, nullptr};
+    for (const char *a : video) argv[argc++] = a;
+    errno = 0;
+    encoder.pipe = platformStartWriter(argv);
     if (!encoder.pipe) {
-        logError("capture: can't start ffmpeg: %s\n", strerror(errno));
+        logError("capture: can't start ffmpeg: %s\n", errno ? strerror(errno) : "the output name is too long");
         return false;
     }
     setvbuf(encoder.pipe, encoder.buffer, _IOFBF, sizeof encoder.buffer);
@@ -221,12 +194,16 @@ static bool writeVideoFrame() {
 
 // Returns true when the encoder finished the file.
 static bool closeEncoder() {
-    const int status = pclose(encoder.pipe);
+    const bool finished = platformFinishWriter(encoder.pipe);
     encoder.pipe = nullptr;
-    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return finished;
 }
 
 int runCapture() {
+    if (!platformProgramOnPath("ffmpeg")) {
+        logError("capture: ffmpeg is not on the PATH; install ffmpeg to record a video\n");
+        return 2;
+    }
     // Fail before loading, not after it, when the file cannot be written; ffmpeg replaces it.
     FILE *probe = fopen(options.output, "wb");
     if (!probe) {
@@ -238,7 +215,9 @@ int runCapture() {
         logError("capture: the show ended before its first frame; nothing written\n");
         return 1;
     }
-    const bool withMusic = access(MUSIC_FILE, R_OK) == 0;
+    FILE *music = fopen(MUSIC_FILE, "rb");
+    const bool withMusic = music != nullptr;
+    if (music) fclose(music);
     if (!withMusic) logError("capture: no %s here, the video will be silent\n", MUSIC_FILE);
     if (!openEncoder(options.output, options.fps, withMusic)) return 1;
 
@@ -283,9 +262,7 @@ int runCapture() {
 // --- pictures -----------------------------------------------------------------------------------
 
 static bool makeDirectory(const char *path) {
-    struct stat info;
-    if (stat(path, &info) == 0 && S_ISDIR(info.st_mode)) return true;
-    if (mkdir(path, 0755) == 0) return true;
+    if (platformMakeDirectory(path)) return true;
     logError("frames: can't create the directory %s: %s\n", path, strerror(errno));
     return false;
 }

@@ -34,7 +34,7 @@ const std::string SKINNED = STATIC + "numframes 3\nnumbones 2\n" + pose(1, 20) +
 MeshObject *readText(const std::string &text, std::string *errors = nullptr) {
     enterScratchDir();
     writeDataText("m.3dm", text.c_str());
-    FILE *file = xfopen("m.3dm", "r");
+    FILE *file = xfopen("m.3dm", "rb");
     testing::internal::CaptureStderr();
     MeshObject *mesh = read3dm(file, "m.3dm");
     const std::string captured = testing::internal::GetCapturedStderr();

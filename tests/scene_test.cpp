@@ -19,7 +19,7 @@ const float FACE_UV[6] = {0, 0, 1, 0, 0, 1};
 std::string readSceneText(const std::string &text, Scene *scene, bool *ok) {
     enterScratchDir();
     writeDataText("s.scene", text.c_str());
-    FILE *file = xfopen("s.scene", "r");
+    FILE *file = xfopen("s.scene", "rb");
     testing::internal::CaptureStderr();
     *ok = readScene(file, "s.scene", scene);
     fclose(file);

@@ -10,10 +10,47 @@
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
+#ifdef _WIN32
+// The logic tests also run as Windows programs (under Wine): the scratch directory goes under
+// %TEMP%, and the show's files are copied, since making symbolic links needs privileges there.
+#include <direct.h>
+#include <process.h>   // _getpid
+// msvcrt's _mktemp runs out of names after a few calls from one process: the Xs become the process
+// id and a counter instead.
+static char *mkdtemp(char *pattern) {
+    static int made;
+    char *xs = strstr(pattern, "XXXXXX");
+    if (!xs) return nullptr;
+    for (int attempt = 0; attempt < 1000; attempt++, made++) {
+        snprintf(xs, 7, "%03d%03d", _getpid() % 1000, made % 1000);
+        if (_mkdir(pattern) == 0) return pattern;
+    }
+    return nullptr;
+}
+static int symlink(const char *from, const char *to) {
+    FILE *in = fopen(from, "rb");
+    FILE *out = in ? fopen(to, "wb") : nullptr;
+    char buffer[1 << 16];
+    size_t n = 0;
+    while (out && (n = fread(buffer, 1, sizeof buffer, in)) > 0) fwrite(buffer, 1, n, out);
+    const bool ok = in && out && !ferror(in) && fclose(out) == 0;
+    if (in) fclose(in);
+    return ok ? 0 : -1;
+}
+#define mkdir(path, mode) _mkdir(path)
+static const char *scratchRoot() {
+    return getenv("TEMP") ? getenv("TEMP") : ".";
+}
+#else
+static const char *scratchRoot() {
+    return "/tmp";
+}
+#endif
+
 const char *enterScratchDir() {
     static char path[PATH_MAX];
     platformSetMessageBoxes(false);
-    snprintf(path, sizeof path, "/tmp/lightrig-test-XXXXXX");
+    snprintf(path, sizeof path, "%s/lightrig-test-XXXXXX", scratchRoot());
     if (!mkdtemp(path)) {
         perror("mkdtemp");
         abort();
