@@ -8,6 +8,9 @@ constexpr int SCREEN_WIDTH = 1920;
 constexpr int SCREEN_HEIGHT = 1080;
 constexpr float SCREEN_ASPECT = 1.7777778f;   // 16:9 as the perspective set-ups store it
 
+// The first open (of any kind) registers the platform's exit path with atexit: however the process
+// ends through exit or a return from main, the music, the context and the window are released and
+// the desktop's display mode comes back.
 // Display mode, borderless full-screen window and a double-buffered compatibility GL context with
 // 8-bit alpha and the deepest depth buffer available. When the display offers no 1920 x 1080 mode
 // the window covers the desktop at its own size instead. Returns false when no window or context

@@ -18,6 +18,7 @@ static struct {
 
 static struct {
     bool disabled;        // offline rendering: no audio device, no music
+    bool mixerInit;
     bool audioOpen;
     Mix_Music *music;
 } audio;
@@ -33,7 +34,22 @@ static void setContextAttributes(int depthBits) {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
+// The one way out for the platform layer: music, context and window go, and SDL_Quit puts the
+// desktop's display mode back. Registered with atexit by the first window, so a normal return, an
+// Escape during loading, a fatal asset error and SIGTERM (an SDL_QUIT, then a normal end) all pass
+// here. Safe to run twice.
+static void shutDownPlatform() {
+    platformMusicFree();
+    platformCloseWindow();
+    SDL_Quit();
+}
+
 static bool initVideo() {
+    static bool exitRegistered = false;
+    if (!exitRegistered) {
+        atexit(shutDownPlatform);
+        exitRegistered = true;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
     fprintf(stderr, "platform: SDL video init failed: %s\n", SDL_GetError());
     return false;
@@ -170,6 +186,7 @@ void platformMusicInit(int frequency) {
     if (audio.disabled) return;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     Mix_Init(MIX_INIT_MP3);
+    audio.mixerInit = true;
     audio.audioOpen = Mix_OpenAudio(frequency, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
 }
 
@@ -186,5 +203,6 @@ void platformMusicFree() {
     audio.music = nullptr;
     if (audio.audioOpen) Mix_CloseAudio();
     audio.audioOpen = false;
-    Mix_Quit();
+    if (audio.mixerInit) Mix_Quit();
+    audio.mixerInit = false;
 }
