@@ -6,6 +6,7 @@
 #include <SDL_mixer.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 static struct {
     SDL_Window *window;
@@ -55,9 +56,26 @@ static bool initVideo() {
     return false;
 }
 
+// A visible window needs a display. Without one, SDL falls back to its offscreen driver and the show
+// would play to nobody; unless SDL_VIDEODRIVER asked for such a driver, that counts as no display, and
+// SDL's reason is the X11 driver's.
+static bool initDisplayVideo() {
+    if (!initVideo()) return false;
+    const char *driver = SDL_GetCurrentVideoDriver();
+    const bool headless = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+    if (!headless || getenv("SDL_VIDEODRIVER")) return true;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_VideoInit("x11") == 0) {
+        SDL_VideoQuit();
+        SDL_SetError("only SDL's %s video driver answered", driver);
+    }
+    fprintf(stderr, "platform: SDL video init failed: %s (no display)\n", SDL_GetError());
+    return false;
+}
+
 // Tries 32 depth bits first, then 24: not every driver offers a 32-bit depth buffer.
 static bool createWindowAndContext(Uint32 flags, int x, int y, int width, int height) {
-    if (!initVideo()) return false;
+    if (!((flags & SDL_WINDOW_HIDDEN) ? initVideo() : initDisplayVideo())) return false;
     const int depths[] = {32, 24};
     for (int depth : depths) {
         setContextAttributes(depth);
@@ -87,7 +105,7 @@ static bool displayHasShowMode() {
 }
 
 bool platformOpenWindow() {
-    if (!initVideo()) return false;
+    if (!initDisplayVideo()) return false;
     const Uint32 fullscreen = displayHasShowMode() ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
     return createWindowAndContext(fullscreen | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
                                   0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
