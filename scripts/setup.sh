@@ -7,7 +7,7 @@ PACKAGES=(
   libmp3lame-dev libmpg123-dev libfreetype-dev fonts-dejavu-core libpng-dev libcli11-dev
   libgtest-dev googletest
   xvfb xauth libgl1-mesa-dri mesa-utils xdotool imagemagick
-  ffmpeg sox libsox-fmt-mp3 clang
+  ffmpeg sox libsox-fmt-mp3 clang heaptrack
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
