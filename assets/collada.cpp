@@ -254,7 +254,7 @@ MeshObject *loadCollada(const char *path) {
     const pugi::xml_parse_result result = document.load_file(localPath);
     if (!result) {
         reportParseFailure(path, result);
-        fatalExit(1, "dae parse error\n");
+        fatalExit(1, "dae parse error: %s: %s\n", localPath, result.description());
     }
     MeshObject *mesh = readColladaMesh(document, path);
     if (!mesh) fatalExit(1, "COLLADA mesh %s not loaded\n", path);

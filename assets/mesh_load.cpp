@@ -19,7 +19,8 @@ MeshObject *load3dm(const char *name) {
     if (!file) fatalExit(1, "can't open file %s\n", name);
     MeshObject *mesh = read3dm(file, name);
     fclose(file);
-    if (!mesh) fatalExit(1, "mesh %s not loaded\n", name);
+    // The reader has printed the one line that names the file and the problem.
+    if (!mesh) fatalExit(1, "%s", "");
     attachMeshGl(mesh);
     generateTangents(mesh);
     scaleMesh(mesh, LOADER_SCALE);
@@ -45,7 +46,8 @@ Scene *loadScene(const char *name) {
     if (!scene) fatalExit(1, "scene %s: cannot allocate the scene record\n", name);
     const bool ok = readScene(file, name, scene);
     fclose(file);
-    if (!ok) fatalExit(1, "scene %s not loaded\n", name);
+    // The reader has printed the one line that names the file and the problem.
+    if (!ok) fatalExit(1, "%s", "");
     for (int i = 0; i < scene->count; i++) {
         MeshObject *mesh = scene->objects[i];
         attachMeshGl(mesh);

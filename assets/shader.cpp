@@ -32,6 +32,16 @@ static struct {
     GLuint program;
 } builder;
 
+// Shaders linked in place of a pair that does not compile or link, made on the first failure and
+// kept for the run. They draw transparent black, so the broken effect leaves the picture alone, and
+// the program stays valid for every later lookup and uniform call.
+static const char *STAND_IN_VERTEX = "void main() { gl_Position = ftransform(); }\n";
+static const char *STAND_IN_FRAGMENT = "void main() { gl_FragColor = vec4(0.0); }\n";
+static struct {
+    GLuint vertexShader;
+    GLuint fragmentShader;
+} standIn;
+
 char *readShaderSource(const char *name) {
     FILE *file = name ? xfopen(name, "rt") : nullptr;
     if (!file) {
@@ -74,6 +84,39 @@ static char *compileShader(GLuint shader) {
     return log;
 }
 
+static GLuint standInShader(GLenum type, const char *text) {
+    const GLuint shader = glCreateShader(type);
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    return shader;
+}
+
+// First line of a program's link log, for the one-line report.
+static void firstLogLine(GLuint program, char *line, int capacity) {
+    line[0] = '\0';
+    glGetProgramInfoLog(program, capacity, nullptr, line);
+    for (int i = 0; line[i]; i++)
+        if (line[i] == '\n' || line[i] == '\r') line[i] = '\0';
+}
+
+// A program that did not link is replaced in place by the stand-in: same name, usable everywhere.
+static void linkStandIn(GLuint program, const char *vertexName, const char *fragmentName, bool missingFile) {
+    char reason[256];
+    firstLogLine(program, reason, (int)sizeof reason);
+    if (!missingFile)
+        logError("shader %s + %s does not build, drawn as nothing: %s\n", vertexName ? vertexName : "(none)",
+                 fragmentName ? fragmentName : "(none)", reason[0] ? reason : "no link log");
+    if (!standIn.vertexShader) {
+        standIn.vertexShader = standInShader(GL_VERTEX_SHADER, STAND_IN_VERTEX);
+        standIn.fragmentShader = standInShader(GL_FRAGMENT_SHADER, STAND_IN_FRAGMENT);
+    }
+    glDetachShader(program, builder.fragmentShader);
+    glDetachShader(program, builder.vertexShader);
+    glAttachShader(program, standIn.fragmentShader);
+    glAttachShader(program, standIn.vertexShader);
+    glLinkProgram(program);
+}
+
 ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentName) {
     debugLog("shader init... %s,%s\n", vertexName, fragmentName);
     builder.vertexShader = glCreateShader(GL_VERTEX_SHADER);
@@ -105,6 +148,7 @@ ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentNam
         free(log);
     }
     // The sources belong to the caller of readShaderSource; here that is this function.
+    const bool missingFile = !vertexSource || !fragmentSource;
     free(vertexSource);
     free(fragmentSource);
 
@@ -114,14 +158,20 @@ ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentNam
     for (const auto &binding : ATTRIBUTE_BINDINGS)
         glBindAttribLocation(builder.program, binding.location, binding.name);
     glLinkProgram(builder.program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(builder.program, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) linkStandIn(builder.program, vertexName, fragmentName, missingFile);
     debugLog("%d\n", (int)builder.program);
     return builder.program;
 }
 
 void releaseLastShaderProgram() {
     if (!builder.program) return;
-    glDetachShader(builder.program, builder.fragmentShader);
-    glDetachShader(builder.program, builder.vertexShader);
+    // A program that fell back holds the stand-in shaders instead of its own.
+    GLuint attached[2] = {0, 0};
+    GLsizei count = 0;
+    glGetAttachedShaders(builder.program, 2, &count, attached);
+    for (int i = 0; i < count; i++) glDetachShader(builder.program, attached[i]);
     glDeleteShader(builder.vertexShader);
     glDeleteShader(builder.fragmentShader);
     glDeleteProgram(builder.program);

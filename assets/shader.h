@@ -17,7 +17,9 @@ enum VertexAttribute {
 
 // The whole file as a new zero-terminated text, or null when it cannot be opened.
 char *readShaderSource(const char *name);
-// Compiles and links; compile errors are reported and the program is returned all the same.
+// Compiles and links; compile errors are reported and the program is returned all the same. A pair
+// that does not link is reported in one line on stderr (a missing file by its own line) and the
+// program is linked with stand-in shaders that draw nothing, so it can be used without GL errors.
 ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentName);
 // Detaches and deletes the last built program and its shaders (at exit).
 void releaseLastShaderProgram();

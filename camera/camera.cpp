@@ -43,9 +43,13 @@ void rollUpVector(const double view[3], float roll, float up[3]) {
     for (int i = 0; i < 3; i++) up[i] = (float)(v[i] * c + kCrossV[i] * s + k[i] * kDotV * (1.0 - c));
 }
 
+float usableFov(float fovDegrees) {
+    const float h = halfViewTangent(fovDegrees);
+    return h > 0.0f && isfinite(h) ? fovDegrees : DEFAULT_FOV;
+}
+
 void cameraProjectionMatrix(float fovDegrees, float matrix[16]) {
-    float h = halfViewTangent(fovDegrees);
-    if (!(h > 0.0f) || !isfinite(h)) h = halfViewTangent(DEFAULT_FOV);
+    const float h = halfViewTangent(usableFov(fovDegrees));
     for (int i = 0; i < 16; i++) matrix[i] = 0.0f;
     matrix[0] = 1.0f / (h * SCREEN_ASPECT);
     matrix[5] = 1.0f / h;

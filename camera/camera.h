@@ -25,6 +25,10 @@ extern bool cameraSetupSuppressed;
 // in double precision. A zero view direction leaves up at (0, 1, 0).
 void rollUpVector(const double view[3], float roll, float up[3]);
 
+// The field of view in degrees when it gives a usable perspective (0 < tan(fov / 2) < infinity),
+// else 35 degrees. The camera's projection and the raymarched piece both take this value.
+float usableFov(float fovDegrees);
+
 // The perspective part of the camera's projection, column-major as glLoadMatrixf takes it: the
 // vertical field of view in degrees, 16:9, near plane 0.1, far plane 200.
 void cameraProjectionMatrix(float fovDegrees, float matrix[16]);

@@ -6,8 +6,11 @@
 #include "camera/camera_path.h"
 
 // The pose the kicks start from in every frame. While a cue plays, the path rewrites the camera each
-// frame; without a cue the kicks' offsets would otherwise pile up frame after frame on the held
-// camera, so the held pose is put back before they act.
+// frame; without a cue nothing does, and the kicks, which add their offsets to whatever the camera
+// is, would pile up frame after frame on the held camera: a push adds up to 6 units a frame, so
+// after its two seconds at 60 fps the camera would sit several hundred units outside the room, and
+// a shake would drift it away for good. So the held pose is put back before the kicks act, and each
+// frame shows the held camera with this frame's kick on it, as it does under a playing cue.
 static struct {
     bool valid;
     float eye[3];

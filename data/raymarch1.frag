@@ -338,8 +338,13 @@ void main() {
     vec2 uv = gl_FragCoord.xy / resolution;
     vec2 ndc = uv * 2.0 - 1.0;
     ndc.x *= resolution.x / resolution.y;
-    vec3 forward = normalize(raydirection - rayorigin);
-    vec3 right = normalize(cross(forward, upvector));
+    // Eye on the target, or a view along the up vector, would give NaN: fall back to -z and to a
+    // side vector across the view.
+    vec3 view = raydirection - rayorigin;
+    vec3 forward = dot(view, view) > 1e-12 ? normalize(view) : vec3(0.0, 0.0, -1.0);
+    vec3 side = cross(forward, upvector);
+    if (dot(side, side) < 1e-10) side = cross(forward, abs(forward.x) < 0.9 ? vec3(1.0, 0.0, 0.0) : vec3(0.0, 0.0, 1.0));
+    vec3 right = normalize(side);
     vec3 up = cross(right, forward);
     vec3 rd = normalize(forward * fov + right * ndc.x + up * ndc.y);
     vec3 ro = rayorigin;
@@ -491,7 +496,7 @@ void main() {
         // In the bead's own frame (+Y along it): three thin inlaid spiral lines round it, from
         // sin(3 angle + 14 y) with the angle's cosine and sine taken from the frame.
         local = local * ddcanglematrices[i];
-        float along = clamp(local.y / ddcvectormult[i], 0.0, 1.0);
+        float along = clamp(local.y / max(ddcvectormult[i], 1e-3), 0.0, 1.0);   // a segment may have length 0
         vec2 around = local.xz / max(length(local.xz), 1e-4);
         float cos3 = around.x * (4.0 * around.x * around.x - 3.0);
         float sin3 = around.y * (3.0 - 4.0 * around.y * around.y);

@@ -20,19 +20,17 @@
 #include "shell/keyboard.h"
 
 constexpr unsigned int ROOM_SEED = 31;
-// The push and shake keys light the room up for a moment; the flash then decays to its floor.
-constexpr float KICK_FLASH[4] = {0.55f, 0.4f, 0.16f, 1.0f};
 constexpr float LOW_LIGHT_HEIGHT = 0.6f;         // the low lights 3 and 4 sit at 2.6 - this
 constexpr float MOVING_LIGHT_BASE_Y = -6.0f;     // light 2 of the room setter, lifted by each kick
+// The kick values stop here, so light 2 rises at most 6 units, to the floor of the room (y = 0),
+// however many kicks the score has.
+constexpr float KICK_DEPTH_FLOOR = 0.0f;
 
-// The flash and the kick values: both follow the push and shake keys.
-static void updateFlash() {
+void updateFlashAndKicks() {
     decayFlash(rig.flash, frameFactor);
     const bool kick = keyState.down[KEY_4] || keyState.down[KEY_5];
     if (kick && rig.mode == RIG_PART_A)
-        for (int i = 0; i < 2; i++) rig.kickDepth[i] -= 0.5f;
-    if (kick)
-        for (int c = 0; c < 4; c++) rig.flash[c] = fmaxf(rig.flash[c], KICK_FLASH[c]);
+        for (int i = 0; i < 2; i++) rig.kickDepth[i] = fmaxf(KICK_DEPTH_FLOOR, rig.kickDepth[i] - 0.5f);
     memcpy(meshShading.flash, rig.flash, sizeof rig.flash);
     movingLightPosition[1] = MOVING_LIGHT_BASE_Y + (KICK_DEPTH_START - rig.kickDepth[1]) * 0.5f;
 }
@@ -61,7 +59,7 @@ static void switchSpotLights() {
 static void beginPartFrame(int mode) {
     switchSpotLights();
     rig.mode = mode;
-    updateFlash();
+    updateFlashAndKicks();
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

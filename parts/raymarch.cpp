@@ -469,7 +469,8 @@ void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float pr
     u->steps = STEP_COUNT;
     u->precision = MARCH_PRECISION;
     u->exitangle = EXIT_ANGLE;
-    const float fieldOfView = in->toShadowMap ? in->spotConeAngle : cameraFov;   // degrees
+    // The same guarded field of view as the camera's projection, so the piece and the room agree.
+    const float fieldOfView = usableFov(in->toShadowMap ? in->spotConeAngle : cameraFov);   // degrees
     u->fov = 1.0f / tanf(fieldOfView * CAMERA_DEGREES_TO_RADIANS * 0.5f);
     u->depthmult = DEPTH_MULTIPLIER;
     u->depthmax = DEPTH_MAXIMUM;

@@ -28,6 +28,12 @@ struct SavedCamera {
     float roll, fov;
 };
 
+// Uniform locations of the backdrop's program, looked up once per program (it is made once per run).
+static struct {
+    GLuint program;
+    GLint glColor, colorMap;
+} backdropUniforms;
+
 static SavedCamera saveCamera() {
     SavedCamera saved;
     memcpy(saved.eye, cameraEye, sizeof saved.eye);
@@ -67,15 +73,16 @@ static void drawExtraObjects(void (*draw)(MeshObject &)) {
     draw(*showAssets.phongfx);
 }
 
-// Every room object, then the two cube slots with the cube transform (and part B's extras).
-static void drawRigObjects(void (*draw)(MeshObject &)) {
+// Every room object, then the two cube slots with the cube transform. Part B's extras belong to
+// the camera's picture only: the shadow atlas and the cube faces never see them.
+static void drawRigObjects(void (*draw)(MeshObject &), bool withExtras) {
     loadRoomTransform();
     const Scene *room = showAssets.room;
     for (int i = 0; room && i < room->count; i++) draw(*room->objects[i]);
     loadCubeTransform();
     for (int slot = 0; slot < 2; slot++)
         if (rig.cubeSlots[slot]) draw(*rig.cubeSlots[slot]);
-    drawExtraObjects(draw);
+    if (withExtras) drawExtraObjects(draw);
 }
 
 static void drawSpotCaster(MeshObject &mesh) {
@@ -96,12 +103,12 @@ static void drawDepthOnly(MeshObject &mesh) {
 // The receivers are the frame's dearest shader, and the room hides much of itself (1.6 samples per
 // pixel pass the depth test when drawn in scene order): depth first, then each pixel shaded once
 // with the depth test ahead of the shader. Leaves depth writes on.
-static void drawReceiversAfterDepth() {
+static void drawReceiversAfterDepth(bool withExtras) {
     glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
-    drawRigObjects(drawDepthOnly);
+    drawRigObjects(drawDepthOnly, withExtras);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glDepthMask(GL_FALSE);
-    drawRigObjects(drawReceiver);
+    drawRigObjects(drawReceiver, withExtras);
     glDepthMask(GL_TRUE);
 }
 
@@ -142,7 +149,7 @@ void runShadowAtlasPass() {
     for (int light = 0; light < RIG_SHADOW_LIGHTS; light++) {
         beginSpotDepthPass(light);
         glDisable(GL_BLEND);   // packed depth must land unmixed (the centre-piece cast turns it on)
-        drawRigObjects(drawSpotCaster);
+        drawRigObjects(drawSpotCaster, false);
         const int scene = rigShadowScene(light);
         if (scene >= 0) castCentrePiece(light, scene);
         glBindFramebuffer(GL_FRAMEBUFFER, shmap2.framebuffer);
@@ -178,10 +185,15 @@ static void drawBackdrop() {
     glEnable(GL_BLEND);
     glLoadIdentity();
     glUseProgram(showAssets.selfIllum);
+    if (backdropUniforms.program != showAssets.selfIllum) {
+        backdropUniforms.program = showAssets.selfIllum;
+        backdropUniforms.glColor = glGetUniformLocation(showAssets.selfIllum, "glColor");
+        backdropUniforms.colorMap = glGetUniformLocation(showAssets.selfIllum, "colorMap");
+    }
     GLfloat colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    glUniform4fv(glGetUniformLocation(showAssets.selfIllum, "glColor"), 1, colour);
-    glUniform1i(glGetUniformLocation(showAssets.selfIllum, "colorMap"), 0);
+    glUniform4fv(backdropUniforms.glColor, 1, colour);
+    glUniform1i(backdropUniforms.colorMap, 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, showAssets.phongfxTexture);
     glBegin(GL_TRIANGLES);
@@ -212,7 +224,7 @@ void runEnvironmentPass() {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glViewport(0, 0, ENV_FACE_SIZE, ENV_FACE_SIZE);
         cameraSetupSuppressed = true;   // the receivers keep the face's projection
-        drawReceiversAfterDepth();
+        drawReceiversAfterDepth(false);
         if (rig.mode == RIG_PART_B) drawBackdrop();
         cameraSetupSuppressed = false;
         glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCube);
@@ -243,7 +255,7 @@ static void drawRoomColour() {
     captureRaymarchBaseProjection();
     updateCamera();
     computeSpotMatrices();
-    drawReceiversAfterDepth();
+    drawReceiversAfterDepth(true);
 }
 
 // The camera's depth of every object as colour, for the raymarch pass to compare with.
@@ -256,7 +268,7 @@ static void drawRoomDepth() {
     glClearDepth(1.0);
     glClearStencil(0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-    drawRigObjects(drawDepthAsColour);
+    drawRigObjects(drawDepthAsColour, true);
 }
 
 void runFinalPass() {

@@ -9,10 +9,14 @@ constexpr int SCREEN_WIDTH = 1920;
 constexpr int SCREEN_HEIGHT = 1080;
 constexpr float SCREEN_ASPECT = 1.7777778f;   // 16:9 as the perspective set-ups store it
 
+// The first open (of any kind) registers the platform's exit path with atexit: however the process
+// ends through exit or a return from main, the music, the context and the window are released and
+// the desktop's display mode comes back.
 // Display mode, borderless full-screen window and a double-buffered compatibility GL context with
 // 8-bit alpha and the deepest depth buffer available. When the display offers no 1920 x 1080 mode
 // the window covers the desktop at its own size instead. Returns false when no window or context
-// could be made (SDL's reason is printed to stderr).
+// could be made, or when there is no display (SDL's own offscreen fallback does not count unless
+// SDL_VIDEODRIVER names it); SDL's reason is printed to stderr.
 bool platformOpenWindow();
 // Hidden window and context of the show's size, for tests and offline rendering.
 bool platformOpenHiddenWindow();

@@ -6,6 +6,7 @@
 #include <SDL_mixer.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 static struct {
     SDL_Window *window;
@@ -18,6 +19,7 @@ static struct {
 
 static struct {
     bool disabled;        // offline rendering: no audio device, no music
+    bool mixerInit;
     bool audioOpen;
     Mix_Music *music;
 } audio;
@@ -33,15 +35,47 @@ static void setContextAttributes(int depthBits) {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 }
 
+// The one way out for the platform layer: music, context and window go, and SDL_Quit puts the
+// desktop's display mode back. Registered with atexit by the first window, so a normal return, an
+// Escape during loading, a fatal asset error and SIGTERM (an SDL_QUIT, then a normal end) all pass
+// here. Safe to run twice.
+static void shutDownPlatform() {
+    platformMusicFree();
+    platformCloseWindow();
+    SDL_Quit();
+}
+
 static bool initVideo() {
+    static bool exitRegistered = false;
+    if (!exitRegistered) {
+        atexit(shutDownPlatform);
+        exitRegistered = true;
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
     fprintf(stderr, "platform: SDL video init failed: %s\n", SDL_GetError());
     return false;
 }
 
+// A visible window needs a display. Without one, SDL falls back to its offscreen driver and the show
+// would play to nobody; unless SDL_VIDEODRIVER asked for such a driver, that counts as no display, and
+// SDL's reason is the X11 driver's.
+static bool initDisplayVideo() {
+    if (!initVideo()) return false;
+    const char *driver = SDL_GetCurrentVideoDriver();
+    const bool headless = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+    if (!headless || getenv("SDL_VIDEODRIVER")) return true;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_VideoInit("x11") == 0) {
+        SDL_VideoQuit();
+        SDL_SetError("only SDL's %s video driver answered", driver);
+    }
+    fprintf(stderr, "platform: SDL video init failed: %s (no display)\n", SDL_GetError());
+    return false;
+}
+
 // Tries 32 depth bits first, then 24: not every driver offers a 32-bit depth buffer.
 static bool createWindowAndContext(Uint32 flags, int x, int y, int width, int height) {
-    if (!initVideo()) return false;
+    if (!((flags & SDL_WINDOW_HIDDEN) ? initVideo() : initDisplayVideo())) return false;
     const int depths[] = {32, 24};
     for (int depth : depths) {
         setContextAttributes(depth);
@@ -71,7 +105,7 @@ static bool displayHasShowMode() {
 }
 
 bool platformOpenWindow() {
-    if (!initVideo()) return false;
+    if (!initDisplayVideo()) return false;
     const Uint32 fullscreen = displayHasShowMode() ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
     return createWindowAndContext(fullscreen | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
                                   0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
@@ -183,6 +217,7 @@ void platformMusicInit(int frequency) {
     if (audio.disabled) return;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     Mix_Init(MIX_INIT_MP3);
+    audio.mixerInit = true;
     audio.audioOpen = Mix_OpenAudio(frequency, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
 }
 
@@ -199,5 +234,6 @@ void platformMusicFree() {
     audio.music = nullptr;
     if (audio.audioOpen) Mix_CloseAudio();
     audio.audioOpen = false;
-    Mix_Quit();
+    if (audio.mixerInit) Mix_Quit();
+    audio.mixerInit = false;
 }

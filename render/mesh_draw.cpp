@@ -76,8 +76,10 @@ static int uniformEntries(int u) {
     return u < LIGHT_ARRAY_COUNT ? MAX_LIGHTS : UNIFORMS[u - LIGHT_ARRAY_COUNT].entries;
 }
 
-// An array a shader declares longer than the engine fills would read stale entries.
+// An array a shader declares longer than the engine fills would read stale entries. The check needs
+// the program interface queries of GL 4.3; an older context skips it.
 static void checkArraySizes(GLuint program, const ProgramUniforms &entry) {
+    if (!GLAD_GL_VERSION_4_3 || !glad_glGetProgramResourceIndex || !glad_glGetProgramResourceiv) return;
     for (int u = 0; u < UNIFORM_COUNT; u++) {
         if (entry.location[u] < 0 || uniformEntries(u) == 0) continue;
         char name[64];

@@ -106,21 +106,24 @@ static void buildMultisampleTarget(RenderTarget *target, int width, int height) 
 static bool buildChecked(RenderTarget *target, int width, int height, GLenum format) {
     buildTarget(target, width, height, format);
     if (isComplete()) return true;
-    debugLog("can't create framebuffer for render to texture\n");
+    logError("can't create framebuffer for render to texture (%d x %d)\n", width, height);
     return false;
 }
 
 static bool buildMultisampleChecked(RenderTarget *target, int width, int height) {
     buildMultisampleTarget(target, width, height);
     if (isComplete()) return true;
-    debugLog("can't create multisample framebuffer for render to texture\n");
+    logError("can't create multisample framebuffer for render to texture (%d x %d)\n", width, height);
     return false;
 }
 
 bool initFxTargets() {
     for (int i = 0; i < FX_RING_SIZE; i++) buildTarget(&fxfb[i], FX_WIDTH, FX_HEIGHT, GL_RGB);
     // One check for the whole ring: the entries are identical.
-    if (!isComplete()) return false;
+    if (!isComplete()) {
+        logError("can't create framebuffer for render to texture (%d x %d)\n", FX_WIDTH, FX_HEIGHT);
+        return false;
+    }
     if (!buildMultisampleChecked(&fxfbms, FX_WIDTH, FX_HEIGHT)) return false;
     debugLog("fx fb init done\n");
     return true;

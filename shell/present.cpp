@@ -136,19 +136,41 @@ static void presentToWindow() {
     presentScaled(width, height);
 }
 
-void setUpPresentation(bool forceScreenTarget) {
-    if (screen.active) return;
-    int width, height;
-    platformDrawableSize(&width, &height);
-    if (!forceScreenTarget && width == SCREEN_WIDTH && height == SCREEN_HEIGHT) return;
+static void activateScreenTarget(int width, int height) {
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
     createScreenTarget();
     installRedirect();
     screen.active = true;
     // The context's first viewport is the window's size; the show draws at its own.
     glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     platformSetPresentHook(presentToWindow);
     debugLog("present: %d x %d drawable, the show is scaled from an off-screen %d x %d target\n", width,
              height, SCREEN_WIDTH, SCREEN_HEIGHT);
+}
+
+// Swap hook while the picture goes straight to the window: the window may be resized at any time.
+static void followWindowDrawable() {
+    int width, height;
+    platformDrawableSize(&width, &height);
+    followDrawableSize(width, height);
+}
+
+void followDrawableSize(int drawableWidth, int drawableHeight) {
+    if (screen.active || (drawableWidth == SCREEN_WIDTH && drawableHeight == SCREEN_HEIGHT)) return;
+    activateScreenTarget(drawableWidth, drawableHeight);
+}
+
+void setUpPresentation(bool forceScreenTarget) {
+    if (screen.active) return;
+    int width, height;
+    platformDrawableSize(&width, &height);
+    if (forceScreenTarget || width != SCREEN_WIDTH || height != SCREEN_HEIGHT) {
+        activateScreenTarget(width, height);
+        return;
+    }
+    platformSetPresentHook(followWindowDrawable);
 }
 
 bool screenTargetActive() {

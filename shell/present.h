@@ -20,7 +20,11 @@ PresentRect letterboxRect(int drawableWidth, int drawableHeight);
 // forced (tests). Drawing straight to a window of the right size keeps the picture exactly that of
 // the full-screen show: an off-screen depth buffer need not round like the window's (llvmpipe's
 // differ where surfaces nearly coincide).
+// While the picture goes straight to the window, every swap checks the drawable: once it is not the
+// show's size (a resized window) the screen target takes over from the next frame on, and stays.
 void setUpPresentation(bool forceScreenTarget);
+// The check the swap makes, with the drawable size given.
+void followDrawableSize(int drawableWidth, int drawableHeight);
 // True while binds of framebuffer 0 go to the screen target.
 bool screenTargetActive();
 // GL name of the screen target's framebuffer, 0 when the show draws to the window directly.

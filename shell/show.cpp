@@ -110,14 +110,15 @@ static int play() {
     return 0;
 }
 
+// Without a window there is nothing to show: SDL's reason is already on stderr.
 int runShow() {
     greet();
-    platformOpenWindow();
+    if (!platformOpenWindow()) return 1;
     return play();
 }
 
 int runShowWindowed(int width, int height) {
     greet();
-    platformOpenResizableWindow(width, height);
+    if (!platformOpenResizableWindow(width, height)) return 1;
     return play();
 }

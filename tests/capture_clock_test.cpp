@@ -2,6 +2,8 @@
 // sync track does to demo time, so rows and events land on the frames of a real-time run.
 #include <gtest/gtest.h>
 
+#include "camera/camera.h"
+#include "camera/camera_kicks.h"
 #include "shell/capture.h"
 #include "shell/clock.h"
 #include "shell/dispatcher.h"
@@ -130,4 +132,53 @@ TEST(CaptureClock, SyncTrackDivisorAndJumpsChangeDemoTimeButNotTheFrameGrid) {
     // The same score at the same rate gives the same times, frame for frame.
     const FixedStepRun again = playFixedSteps(fps, frames);
     for (int k = 0; k < frames; k++) EXPECT_EQ(run.frameTime[k], again.frameTime[k]) << "frame " << k;
+}
+
+// The show's own score at the frame rates people record and play at: demo time must not fall
+// behind the real-time stamp of a push ('5'), or the push starts with negative progress and the
+// camera jerks backwards before it moves forward.
+TEST(CaptureClock, NoPushOfTheScoreStartsBackwardsAtAnyFrameRate) {
+    static char score[1 << 16];
+    const long size = readWholeFile(showDataPath("sync1.csv"), score, sizeof score);
+    ASSERT_GT(size, 0);
+    enterScratchDir();
+    writeDataFile("sync1.csv", score, (size_t)size);
+    const float view[3] = {0.0f, 0.0f, -10.0f};
+    for (int fps : {30, 60, 144}) {
+        startCaptureClock(fps);
+        resetClocks();
+        resetKeyboard();
+        resetDispatcher();
+        resetSyncPlayer();
+        resetCameraKicks();
+        cameraSetupSuppressed = true;   // no GL here
+        initDone = false;
+        frameTime = demoTime();
+        loadSyncTrack();
+        resetSyncFraction();
+        showStartTime = elapsedMs();
+        int pushes = 0;
+        int pushFrame = -1;
+        for (int64_t k = 0; k <= (int64_t)SCORE_SECONDS * fps && !keyState.injected[KEY_ESCAPE]; k++) {
+            setCaptureFrame(k);
+            dispatchFrame();
+            if (keyState.pressed[KEY_5]) {
+                pushes++;
+                pushFrame = (int)k;
+            }
+            // The camera at rest at the origin looking down -z; the kicks move it from there.
+            for (int i = 0; i < 3; i++) cameraEye[i] = 0.0f, cameraTarget[i] = view[i];
+            cameraRoll = 0.0f;
+            applyCameraKicks();
+            // The first half second of the push: forward only (the eye's z goes down).
+            if (pushFrame >= 0 && k - pushFrame < fps / 2 && cameraEye[2] > 0.0f) {
+                ADD_FAILURE() << fps << " fps, push " << pushes << " at frame " << pushFrame << ": the camera is "
+                              << cameraEye[2] << " units behind its rest " << (k - pushFrame) << " frames in";
+                break;
+            }
+            clearInjectedKeys();
+        }
+        cameraSetupSuppressed = false;
+        EXPECT_EQ(pushes, 3) << fps << " fps";
+    }
 }

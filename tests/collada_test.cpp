@@ -143,8 +143,8 @@ TEST(ColladaRead, UnparsableDocumentIsReported) {
 TEST(LoadColladaDeathTest, UnparsableOrUnusableDocumentEndsTheProcess) {
     enterScratchDir();
     writeDataText("broken.dae", "<COLLADA><mesh></COLLADA>");
-    EXPECT_EXIT(loadCollada("data/broken.dae"), testing::ExitedWithCode(1), "dae parse error\n");
-    EXPECT_EXIT(loadCollada("data/missing.dae"), testing::ExitedWithCode(1), "dae parse error\n");
+    EXPECT_EXIT(loadCollada("data/broken.dae"), testing::ExitedWithCode(1), "dae parse error: data/broken.dae: ");
+    EXPECT_EXIT(loadCollada("data/missing.dae"), testing::ExitedWithCode(1), "dae parse error: data/missing.dae: File was not found");
     writeDataText("negative.dae", document("<triangles count=\"-4\"/>").c_str());
     EXPECT_EXIT(loadCollada("data\\negative.dae"), testing::ExitedWithCode(1), "face count -4");
 }

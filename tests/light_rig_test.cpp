@@ -5,6 +5,10 @@
 #include <string.h>
 
 #include "parts/light_rig.h"
+#include "parts/part_frames.h"
+#include "render/lights.h"
+#include "render/mesh_draw.h"
+#include "shell/keyboard.h"
 #include "shell/clock.h"
 #include "shell/crt_rand.h"
 #include "shell/dispatcher.h"
@@ -44,6 +48,32 @@ TEST(LightRig, FlashDecaysToItsFloorAndNeverBelow) {
     float fresh[4] = {0.0f, 0.0f, 0.0f, 0.0f};   // below the floor: lifted at once
     decayFlash(fresh, 0.0f);
     for (int c = 0; c < 4; c++) EXPECT_EQ(fresh[c], floorColour[c]);
+}
+
+TEST(LightRig, KicksLeaveTheFlashAloneAndLiftLightTwoOnlySoFar) {
+    const float floorColour[4] = {0.1538462f, 0.1153846f, 0.0f, 1.0f};
+    resetLightRig();
+    resetKeyboard();
+    frameFactor = 1.0f;
+    for (const int mode : {RIG_PART_B, RIG_PART_A}) {
+        rig.mode = mode;
+        float lowest = movingLightPosition[1], highest = lowest;
+        for (int frame = 0; frame < 1000; frame++) {
+            keyState.down[KEY_4] = frame % 2 == 0;
+            keyState.down[KEY_5] = frame % 3 == 0;
+            updateFlashAndKicks();
+            for (int c = 0; c < 4; c++) ASSERT_EQ(meshShading.flash[c], floorColour[c]) << frame;
+            lowest = fminf(lowest, movingLightPosition[1]);
+            highest = fmaxf(highest, movingLightPosition[1]);
+        }
+        if (mode == RIG_PART_B) {
+            EXPECT_EQ(highest, lowest);   // the kick values move in part A only
+        } else {
+            EXPECT_EQ(lowest, -6.0f);
+            EXPECT_EQ(highest, 0.0f);     // (12 - 0) x 0.5 = 6 units up, and no further
+        }
+    }
+    resetKeyboard();
 }
 
 TEST(LightRig, PartBFadeValueSwingsBetweenHalfAndTwoAndAHalf) {

@@ -69,7 +69,12 @@ TEST(Present, ScreenTargetPictureEqualsTheWindowsAndIsScaledBetweenBars) {
     EXPECT_EQ(51, pixel(native, 5, SCREEN_HEIGHT - 6)[0]);   // clear colour, bottom left
     EXPECT_EQ(255, pixel(native, 960, 540)[1]);               // green stays in front of blue
 
-    setUpPresentation(true);
+    // The window starts at the show's size: straight to it, until the drawable changes (a resize).
+    setUpPresentation(false);
+    ASSERT_FALSE(screenTargetActive());
+    followDrawableSize(SCREEN_WIDTH, SCREEN_HEIGHT);
+    ASSERT_FALSE(screenTargetActive());
+    followDrawableSize(1280, 1024);
     ASSERT_TRUE(screenTargetActive());
     drawTestScene();
     GLint bound = 0;

@@ -73,6 +73,14 @@ TEST_F(RaymarchChoreography, ClocksAndFieldOfView) {
     // The camera's field of view, or the spot cone's in shadow mode.
     EXPECT_NEAR(u.fov, 1.0 / tan(40.0 * 0.017444445 * 0.5), 1e-5);
     EXPECT_NEAR(pass(0, 0, true).fov, 1.0 / tan(65.0 * 0.017444445 * 0.5), 1e-5);
+    // An unusable field of view (an all-zero camera path) falls back to the camera's 35 degrees:
+    // the piece stays finite and matches the room's projection.
+    for (const float unusable : {0.0f, -10.0f, 360.0f, NAN}) {
+        cameraFov = unusable;
+        const float focal = pass(0, 0).fov;
+        EXPECT_TRUE(std::isfinite(focal)) << unusable;
+        EXPECT_NEAR(focal, 1.0 / tan(35.0 * 0.017444445 * 0.5), 1e-5) << unusable;
+    }
 }
 
 TEST_F(RaymarchChoreography, TwistStartsWhenAReachesFourAndRestartsWithThePart) {

@@ -180,29 +180,15 @@ TEST_F(ShowSyncTable, CameraCuesUseTheGroupsOfEachPart)
     EXPECT_EQ(cues, 8);
 }
 
-TEST_F(ShowSyncTable, SlowMotionIsCaughtUpByTheTimeJump)
+TEST_F(ShowSyncTable, DemoTimeRunsAtRealTimeSpeedThroughout)
 {
-    // Camera cues and key times run on real time while the parts run on demo time: after a slow passage the
-    // jump must give back what the divisor took, or every later cue plays late.
-    std::vector<int> next = rowsWithCode(CODE_NEXT);
-    double lagMs = 0, jumpMs = 0, divisor = 1.0;
-    int divisorChanges = 0;
+    // Camera cues and key times run on real time while the parts run on demo time. A slowed passage loses a
+    // different amount at every frame rate (the clock truncates each step), so no fixed jump can give it back:
+    // the show's table changes neither the speed nor the offset of demo time.
     for (size_t r = 0; r < rows.size(); r++) {
-        if (std::find(next.begin(), next.end(), (int)r) != next.end()) divisor = 1.0;  // reset by the advance
-        if (rows[r].f[0] != 0.0f) {
-            divisor = rows[r].f[0];
-            divisorChanges++;
-        }
-        jumpMs += rows[r].f[1];
-        lagMs += ROW_MS * (1.0 - 1.0 / divisor);
-        if (rows[r].f[1] != 0.0f) {
-            EXPECT_NEAR(jumpMs, lagMs, 1.0) << "row " << r;
-            EXPECT_GE(r, (size_t)next[0]) << "the slow passage belongs to part C";
-            EXPECT_LT(r, (size_t)next[1]);
-        }
+        EXPECT_EQ(rows[r].f[0], 0.0f) << "row " << r;
+        EXPECT_EQ(rows[r].f[1], 0.0f) << "row " << r;
     }
-    EXPECT_GE(divisorChanges, 1);
-    EXPECT_GT(jumpMs, 0.0);
 }
 
 TEST_F(ShowSyncTable, EveryEventHasItsAccentInTheMusic)

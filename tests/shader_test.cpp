@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 
 #include "assets/shader.h"
@@ -77,19 +78,37 @@ TEST_F(ShaderGl, MeshProgramsLinkWithTheFixedAttributeLocations) {
     EXPECT_NE(buildShaderProgram("mesh.vert", "mesh.frag"), mesh);   // the same pair twice: two programs
 }
 
-TEST_F(ShaderGl, CompileErrorsAndMissingFilesAreReportedAndTheProgramReturned) {
+TEST_F(ShaderGl, BrokenProgramsAreReportedOnceAndStayUsableWithoutGlErrors) {
     writeDataText("broken.frag", "#version 120\nvoid main() { gl_FragColor = undefinedThing; }\n");
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const ShaderProgram broken = buildShaderProgram("mesh.vert", "broken.frag");
     const ShaderProgram missing = buildShaderProgram("absent.vert", "mesh.frag");
+    // What the show does with any program: bind it, look uniforms up, send them, draw.
+    for (const ShaderProgram program : {broken, missing}) {
+        glUseProgram(program);
+        const GLint location = glGetUniformLocation(program, "colorMap");
+        glUniform1i(location, 0);
+        glUniform4f(glGetUniformLocation(program, "glColor"), 1.0f, 1.0f, 1.0f, 1.0f);
+        glBegin(GL_TRIANGLES);
+        glVertex2f(-1.0f, -1.0f); glVertex2f(1.0f, -1.0f); glVertex2f(0.0f, 1.0f);
+        glEnd();
+        glUseProgram(0);
+    }
     const std::string out = testing::internal::GetCapturedStdout();
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(out.find("SHADER ERROR "), std::string::npos) << out;
     EXPECT_NE(out.find("undefinedThing"), std::string::npos) << out;
-    EXPECT_EQ(errors, "Either vertex shader or fragment shader file not found.\n");   // and no GL error
-    EXPECT_TRUE(glIsProgram(broken));
-    EXPECT_TRUE(glIsProgram(missing));
+    // One line for each broken program, and no GL error line.
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
+    EXPECT_EQ(errors.rfind("shader mesh.vert + broken.frag does not build, drawn as nothing: ", 0), 0u) << errors;
+    EXPECT_NE(errors.find("\nEither vertex shader or fragment shader file not found.\n"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
+    for (const ShaderProgram program : {broken, missing}) {
+        GLint linked = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &linked);
+        EXPECT_EQ(linked, GL_TRUE);
+    }
 }
 
 TEST_F(ShaderGl, ReleaseDeletesOnlyTheLastProgram) {

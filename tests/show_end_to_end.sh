@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the show (built with its trace) on the current display from a scratch directory: once ended by the sync
 # track's exit row, once by an Escape key press during the show and once during loading. All must end
-# with status 0. Usage: show_end_to_end.sh LIGHTRIG_EXE SHOW_DATA_DIR
+# with status 0. A missing track and a missing display end it with status 1. Usage: show_end_to_end.sh LIGHTRIG_EXE SHOW_DATA_DIR
 set -u
 exe=$1
 content=$2
@@ -80,4 +80,12 @@ timeout 300 "$exe" > out.txt 2> err.txt
 status=$?
 if [ $status -ne 1 ] || ! grep -q "sync1.csv" err.txt; then echo "FAIL: missing track gave status $status"; cat err.txt; fail=1
 else echo "ok: missing sync track ends with status 1"; fi
+
+# 5. No display (and no off-screen video driver): SDL's reason, status 1, nothing else.
+write_track 10 6
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 60 "$exe" > out.txt 2> err.txt
+status=$?
+if [ $status -ne 1 ] || ! grep -q "^platform: SDL video init failed: ." err.txt || grep -q "glad" err.txt; then
+  echo "FAIL: without a display the show gave status $status"; cat err.txt; fail=1
+else echo "ok: without a display the show reports SDL's reason and ends with status 1"; fi
 exit $fail

@@ -101,3 +101,9 @@ long readWholeFile(const char *path, char *buffer, long capacity) {
     fclose(file);
     return n;
 }
+
+const char *showDataPath(const char *name) {
+    static char path[PATH_MAX];
+    snprintf(path, sizeof path, "%s/%s", LIGHTRIG_DATA_DIR, name);
+    return path;
+}

@@ -17,6 +17,8 @@ const char *enterScratchDir();
 // Like enterScratchDir, with data/ holding links to the show's generated content except the sync
 // track, which the test writes itself.
 const char *enterScratchDirWithShowData();
+// Path of a file of the build's generated show content (valid until the next call).
+const char *showDataPath(const char *name);
 // Writes data/<name> below the working directory.
 void writeDataFile(const char *name, const void *bytes, size_t size);
 void writeDataText(const char *name, const char *text);
