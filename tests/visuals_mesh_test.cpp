@@ -160,15 +160,3 @@ TEST(PropMeshes, CubesAndSculptureAreSoundAndSized) {
     }
     EXPECT_EQ(sets.size(), meshes.size()) << "every prop has a texture set of its own";
 }
-
-TEST(MeshParser, RejectsTrailingEmptyLineAndShortObjects) {
-    const std::string corner = "v 0 0 0\nn 0 0 1\nt 0 0\n";
-    std::string one = "o x_a\nnumfaces 1\n" + corner + corner + corner;
-    ParsedMesh mesh;
-    std::string error;
-    EXPECT_TRUE(parseMeshFile(one, mesh, error)) << error;
-    EXPECT_FALSE(parseMeshFile(one + "\n", mesh, error));
-    EXPECT_FALSE(parseMeshFile("o x_a\nnumfaces 2\n" + corner + corner + corner, mesh, error));
-    std::vector<ParsedMesh> meshes;
-    EXPECT_FALSE(parseSceneFile("objcount 2\n" + one, meshes, error));
-}

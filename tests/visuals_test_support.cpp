@@ -8,6 +8,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
+#include "assets/mesh_text.h"
+#include "assets/tga.h"
+
 std::string dataPath(const std::string& name) { return std::string(VISUALS_DATA_DIR) + "/" + name; }
 
 bool readBytes(const std::string& path, std::vector<uint8_t>& bytes) {
@@ -36,159 +41,56 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 bool decodeTga(const std::vector<uint8_t>& bytes, DecodedTga& image, std::string& error) {
-    static const uint8_t HEADER[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    if (bytes.size() < 18) {
-        error = "shorter than a header";
-        return false;
-    }
-    for (int i = 0; i < 12; ++i) {
-        if (i == 2) continue;
-        if (bytes[i] != HEADER[i]) {
-            error = "header byte " + std::to_string(i) + " is " + std::to_string(bytes[i]);
-            return false;
-        }
-    }
-    if (bytes[2] != 2 && bytes[2] != 10) {
-        error = "image type " + std::to_string(bytes[2]);
-        return false;
-    }
-    image.type = bytes[2];
-    image.width = bytes[12] | bytes[13] << 8;
-    image.height = bytes[14] | bytes[15] << 8;
-    image.bitsPerPixel = bytes[16];
+    TgaImage decoded = {};
+    testing::internal::CaptureStderr();
+    const bool ok = decodeTga(&decoded, bytes.data(), bytes.size(), "generated image");
+    error = testing::internal::GetCapturedStderr();
+    if (!ok) return false;
+    image.width = (int)decoded.width;
+    image.height = (int)decoded.height;
+    image.bitsPerPixel = (int)decoded.bitsPerPixel;
     const int bpp = image.bitsPerPixel / 8;
-    if (image.width == 0 || image.height == 0 || (bpp != 3 && bpp != 4)) {
-        error = "bad size or depth";
-        return false;
-    }
-    const size_t count = size_t(image.width) * image.height;
-    image.rgba.assign(count * 4, 255);
-    size_t at = 18, done = 0;
-    auto store = [&](size_t from) {
-        uint8_t* p = &image.rgba[done * 4];
-        p[0] = bytes[from + 2];
-        p[1] = bytes[from + 1];
-        p[2] = bytes[from];
-        if (bpp == 4) p[3] = bytes[from + 3];
-        ++done;
-    };
-    while (done < count) {
-        if (image.type == 2) {
-            if (at + bpp > bytes.size()) break;
-            store(at);
-            at += bpp;
-            continue;
-        }
-        if (at >= bytes.size()) break;
-        uint8_t header = bytes[at++];
-        size_t n = (header & 0x7f) + 1;
-        if (done + n > count) {
-            error = "packet runs past the image";
-            return false;
-        }
-        if (header & 0x80) {
-            if (at + bpp > bytes.size()) break;
-            for (size_t k = 0; k < n; ++k) store(at);
-            at += bpp;
-        } else {
-            if (at + n * bpp > bytes.size()) break;
-            for (size_t k = 0; k < n; ++k, at += bpp) store(at);
-        }
-    }
-    if (done != count) {
-        error = "pixel data ends early";
-        return false;
-    }
-    if (at != bytes.size()) {
-        error = std::to_string(bytes.size() - at) + " bytes after the pixels";
-        return false;
-    }
+    image.rgba.assign(size_t(image.width) * image.height * 4, 255);
+    for (size_t i = 0; i < size_t(image.width) * image.height; ++i)
+        for (int c = 0; c < bpp; ++c) image.rgba[i * 4 + c] = decoded.pixels[i * bpp + c];
+    free(decoded.pixels);
     return true;
 }
 
-// Reads "tag x y [z]" with exactly the given number of numbers and nothing else.
-static bool readTagged(const std::string& line, const char* tag, int count, float* values) {
-    std::istringstream in(line);
-    std::string word;
-    if (!(in >> word) || word != tag) return false;
-    for (int i = 0; i < count; ++i)
-        if (!(in >> values[i])) return false;
-    return !(in >> word);
-}
-
-bool parseObjects(const std::vector<std::string>& lines, size_t& at, int count, std::vector<ParsedMesh>& meshes,
-                  std::string& error) {
-    for (int o = 0; o < count; ++o) {
-        if (at + 2 > lines.size()) {
-            error = "object " + std::to_string(o) + " missing";
-            return false;
-        }
-        std::istringstream header(lines[at]);
-        std::string tag, name, extra;
-        if (!(header >> tag >> name) || tag != "o" || (header >> extra)) {
-            error = "line " + std::to_string(at + 1) + ": expected \"o NAME\"";
-            return false;
-        }
-        std::istringstream faces(lines[at + 1]);
-        int faceCount = -1;
-        if (!(faces >> tag >> faceCount) || tag != "numfaces" || faceCount <= 0 || (faces >> extra)) {
-            error = "line " + std::to_string(at + 2) + ": expected \"numfaces F\"";
-            return false;
-        }
-        at += 2;
-        ParsedMesh mesh;
-        mesh.name = name;
-        for (int c = 0; c < faceCount * 3; ++c, at += 3) {
-            float v[3], n[3], t[2];
-            if (at + 3 > lines.size() || !readTagged(lines[at], "v", 3, v) || !readTagged(lines[at + 1], "n", 3, n) ||
-                !readTagged(lines[at + 2], "t", 2, t)) {
-                error = name + ": corner " + std::to_string(c) + " malformed near line " + std::to_string(at + 1);
-                return false;
-            }
-            mesh.corners.push_back({{v[0], v[1], v[2]}, {n[0], n[1], n[2]}, t[0], t[1]});
-        }
-        meshes.push_back(mesh);
+static ParsedMesh cornersOf(const MeshObject* object) {
+    ParsedMesh mesh;
+    mesh.name = object->name;
+    for (int c = 0; c < object->faceCount * 3; ++c) {
+        const float *p = &object->positions[c * 3], *n = &object->normals[c * 3], *t = &object->texCoords[c * 2];
+        mesh.corners.push_back({{p[0], p[1], p[2]}, {n[0], n[1], n[2]}, t[0], t[1]});
     }
-    return true;
+    return mesh;
 }
 
-// The text must end right after the last "t" line: one final newline at most.
-static bool endsCleanly(const std::string& text, std::string& error) {
-    if (text.size() >= 2 && text[text.size() - 1] == '\n' && text[text.size() - 2] == '\n') {
-        error = "empty line at the end (would start an animation section)";
-        return false;
-    }
-    return true;
-}
-
+// The engine's own readers over the text, so the content is held to what the show accepts.
 bool parseSceneFile(const std::string& text, std::vector<ParsedMesh>& meshes, std::string& error) {
-    if (!endsCleanly(text, error)) return false;
-    std::vector<std::string> lines = splitLines(text);
-    int count = -1;
-    if (lines.empty() || std::sscanf(lines[0].c_str(), "objcount %d", &count) != 1 || count < 0) {
-        error = "no objcount line";
-        return false;
-    }
-    size_t at = 1;
-    if (!parseObjects(lines, at, count, meshes, error)) return false;
-    if (at != lines.size()) {
-        error = std::to_string(lines.size() - at) + " lines after the last object";
-        return false;
-    }
-    return true;
+    FILE* file = fmemopen((void*)text.data(), text.size(), "r");
+    static Scene scene;
+    testing::internal::CaptureStderr();
+    const bool ok = file && readScene(file, "scene", &scene);
+    error = testing::internal::GetCapturedStderr();
+    if (file) fclose(file);
+    for (int o = 0; ok && o < scene.count; ++o) meshes.push_back(cornersOf(scene.objects[o]));
+    return ok;
 }
 
 bool parseMeshFile(const std::string& text, ParsedMesh& mesh, std::string& error) {
-    if (!endsCleanly(text, error)) return false;
-    std::vector<std::string> lines = splitLines(text);
-    std::vector<ParsedMesh> meshes;
-    size_t at = 0;
-    if (!parseObjects(lines, at, 1, meshes, error)) return false;
-    if (at != lines.size()) {
-        error = std::to_string(lines.size() - at) + " lines after the object";
+    FILE* file = fmemopen((void*)text.data(), text.size(), "r");
+    testing::internal::CaptureStderr();
+    const MeshObject* object = file ? read3dm(file, "mesh") : nullptr;
+    error = testing::internal::GetCapturedStderr();
+    if (file) fclose(file);
+    if (!object) return false;
+    if (*object->animated) {
+        error = "an animation section follows the object";
         return false;
     }
-    mesh = meshes[0];
+    mesh = cornersOf(object);
     return true;
 }
 

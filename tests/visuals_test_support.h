@@ -1,6 +1,5 @@
-// Strict readers for the generated content files, shared by the visual content tests. They
-// read what the build wrote into the data directory and report the first deviation from the
-// formats the show's loaders expect.
+// Readers for the generated content files, shared by the visual content tests: the show's own
+// decoders, so a file passes only when the show would read it.
 #pragma once
 
 #include "mesh.h"
@@ -16,22 +15,17 @@ std::string readText(const std::string& path);
 std::vector<std::string> splitLines(const std::string& text);
 
 struct DecodedTga {
-    int width = 0, height = 0, bitsPerPixel = 0, type = 0;
+    int width = 0, height = 0, bitsPerPixel = 0;
     std::vector<uint8_t> rgba;  // 4 bytes per pixel in file row order, alpha 255 for 24 bit
 };
-// Decodes a TGA as the show does (exact 12-byte header, types 2 and 10, 24 or 32 bit); fails
-// on any extra or missing byte, or an RLE packet that runs past the image.
+// error holds what the decoder reported.
 bool decodeTga(const std::vector<uint8_t>& bytes, DecodedTga& image, std::string& error);
 
 struct ParsedMesh {
     std::string name;
     std::vector<Corner> corners;
 };
-// Parses count static 3DM objects starting at line index at (advanced past them).
-bool parseObjects(const std::vector<std::string>& lines, size_t& at, int count, std::vector<ParsedMesh>& meshes,
-                  std::string& error);
-// A whole scene file ("objcount" line first) or a single-object 3DM file; the objects must
-// use up every line.
+// A whole scene file ("objcount" line first) or a single static 3DM object.
 bool parseSceneFile(const std::string& text, std::vector<ParsedMesh>& meshes, std::string& error);
 bool parseMeshFile(const std::string& text, ParsedMesh& mesh, std::string& error);
 
