@@ -7,6 +7,7 @@
 #include <string.h>
 #include <sys/wait.h>
 
+#include "shell/png_writer.h"
 #include "tests/test_support.h"
 
 // The show ends at row 5 (1.78 s): at 10 fps, row 5 is passed in frame 18 and frame 19 is the black
@@ -75,6 +76,46 @@ static double probe(const char *file, const char *streams, const char *entry) {
 
 static char pictureA[4 << 20], pictureB[4 << 20];
 
+// The first frame of a picture or video file, scaled to 32 x 18 grey levels, top row first.
+constexpr int THUMB_WIDTH = 32, THUMB_HEIGHT = 18;
+static bool thumbnail(const char *file, unsigned char grey[THUMB_WIDTH * THUMB_HEIGHT]) {
+    char command[512], out[1024];
+    snprintf(command, sizeof command,
+             "ffmpeg -v error -y -i '%s' -frames:v 1 -vf scale=%d:%d -pix_fmt gray -f rawvideo thumb.gray 2>&1", file,
+             THUMB_WIDTH, THUMB_HEIGHT);
+    static char read[THUMB_WIDTH * THUMB_HEIGHT + 1];
+    if (run(command, out, sizeof out) != 0 || readFile("thumb.gray", read, sizeof read) != THUMB_WIDTH * THUMB_HEIGHT)
+        return false;
+    memcpy(grey, read, THUMB_WIDTH * THUMB_HEIGHT);
+    return true;
+}
+
+// Summed difference of two thumbnails, the second one read upside down when asked.
+static long thumbnailDistance(const unsigned char *a, const unsigned char *b, bool flipped) {
+    long sum = 0;
+    for (int y = 0; y < THUMB_HEIGHT; y++)
+        for (int x = 0; x < THUMB_WIDTH; x++)
+            sum += abs(a[y * THUMB_WIDTH + x] - b[(flipped ? THUMB_HEIGHT - 1 - y : y) * THUMB_WIDTH + x]);
+    return sum;
+}
+
+// The picture as GL reads it (rows from the bottom up) with a white top-left quarter lands in the PNG
+// with that quarter top-left.
+TEST(Capture, PngKeepsTheTopLeftCornerTopLeft) {
+    if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no ffmpeg";
+    enterScratchDir();
+    static unsigned char rgb[THUMB_WIDTH * THUMB_HEIGHT * 3];
+    for (int row = 0; row < THUMB_HEIGHT; row++)   // row 0 is the bottom one
+        for (int x = 0; x < THUMB_WIDTH; x++)
+            if (row >= THUMB_HEIGHT / 2 && x < THUMB_WIDTH / 2) memset(&rgb[(row * THUMB_WIDTH + x) * 3], 255, 3);
+    ASSERT_TRUE(writePng("corner.png", rgb, THUMB_WIDTH, THUMB_HEIGHT));
+    unsigned char grey[THUMB_WIDTH * THUMB_HEIGHT];
+    ASSERT_TRUE(thumbnail("corner.png", grey));
+    EXPECT_EQ(grey[0], 255) << "top-left";
+    EXPECT_EQ(grey[THUMB_WIDTH - 1], 0) << "top-right";
+    EXPECT_EQ(grey[(THUMB_HEIGHT - 1) * THUMB_WIDTH], 0) << "bottom-left";
+}
+
 TEST(Capture, FramesOfTheSameMomentAreIdenticalPngs) {
     if (!haveDisplayAndFfmpeg()) GTEST_SKIP() << "no display";
     enterScratchDirWithShowData();
@@ -110,9 +151,10 @@ TEST(Capture, ShortShowGivesAPlayableVideoWithMusicOfTheSameLength) {
     enterScratchDirWithShowData();
     writeDataText("sync1.csv", SHORT_SCORE);
     char out[16384];
-    // Ten seconds of music: the video is cut to the show's length.
-    ASSERT_EQ(0, run("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=10 -ac 2 music.mp3 2>&1", out,
-                     sizeof out))
+    // Ten seconds of music, silent up to row 2 (710.7 ms): the video is cut to the show's length.
+    ASSERT_EQ(0, run("ffmpeg -v error -f lavfi -i \"aevalsrc=if(gte(t\\,0.7107)\\,0.5*sin(2*PI*440*t)\\,0):d=10\" "
+                     "-ac 2 music.mp3 2>&1",
+                     out, sizeof out))
         << out;
     ASSERT_EQ(0, runShow("--capture 'show one.mp4' --fps 10", out, sizeof out)) << out;
     EXPECT_NE(nullptr, strstr(out, "capture [")) << "progress line";
@@ -128,6 +170,25 @@ TEST(Capture, ShortShowGivesAPlayableVideoWithMusicOfTheSameLength) {
     run("ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 'show one.mp4'", codecs, sizeof codecs);
     EXPECT_NE(nullptr, strstr(codecs, "h264,yuv420p")) << codecs;
     EXPECT_NE(nullptr, strstr(codecs, "aac")) << codecs;
+
+    // The music starts with the first frame: its onset lands on the frame of row 2 (the eighth, at
+    // 10 fps), within one frame.
+    static short pcm[44100 * 2];
+    ASSERT_EQ(0, run("ffmpeg -v error -y -i 'show one.mp4' -map 0:a -ac 1 -ar 44100 -f s16le audio.raw 2>&1", out,
+                     sizeof out))
+        << out;
+    const long samples = readFile("audio.raw", (char *)pcm, sizeof pcm) / 2;
+    long onset = 0;
+    while (onset < samples && abs(pcm[onset]) < 3000) onset++;
+    EXPECT_NEAR(onset / 44100.0, 0.7107, 0.1);
+
+    // The video's first frame is the show's first picture the right way up.
+    ASSERT_EQ(0, runShow("--frames first --at 0 --fps 10", out, sizeof out)) << out;
+    unsigned char video[THUMB_WIDTH * THUMB_HEIGHT], picture[THUMB_WIDTH * THUMB_HEIGHT];
+    ASSERT_TRUE(thumbnail("show one.mp4", video));
+    ASSERT_TRUE(thumbnail("first/frame-0.png", picture));
+    EXPECT_LT(thumbnailDistance(video, picture, false) * 2, thumbnailDistance(video, picture, true));
+    EXPECT_LT(thumbnailDistance(video, picture, false), 4 * THUMB_WIDTH * THUMB_HEIGHT);
 
     // --duration cuts a capture short, and a second capture decodes to the same frames. (Captures of
     // different lengths may encode their common frames differently: the encoder looks ahead.)

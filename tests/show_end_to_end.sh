@@ -49,7 +49,9 @@ wait_for_line() {   # wait_for_line TEXT PID: until the trace shows TEXT or the 
 write_track 4 -1
 stdbuf -oL "$exe" > out.txt 2> err.txt &
 pid=$!
-wait_for_line "demoeffect is now 60" $pid || echo "the show did not start"
+if ! wait_for_line "demoeffect is now 60" $pid; then
+  echo "FAIL: the show never started (ended or still loading without its first frame)"; fail=1
+fi
 press_escape
 for _ in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 $pid 2>/dev/null; then echo "FAIL: Escape did not end the show"; kill -9 $pid; fail=1
@@ -63,7 +65,7 @@ fi
 #    the show starts.
 stdbuf -oL "$exe" > out.txt 2> err.txt &
 pid=$!
-wait_for_line "loading step 2" $pid
+wait_for_line "loading step 2" $pid || { echo "FAIL: loading never reached step 2"; fail=1; }
 press_escape
 for _ in $(seq 1 300); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 $pid 2>/dev/null; then echo "FAIL: Escape during loading did not end the show"; kill -9 $pid; fail=1

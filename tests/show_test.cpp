@@ -1,7 +1,15 @@
 // The show's frame loop under a driven clock: part changes, the playlist, the quit sequence.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "camera/camera.h"
 #include "platform/gl.h"
+#include "platform/platform.h"
 #include "render/render_targets.h"
 #include "shell/clock.h"
 #include "shell/dispatcher.h"
@@ -65,33 +73,76 @@ TEST_F(Show, FirstFrameStartsPartAWithZeroFrameFactor) {
     EXPECT_NEAR(frameFactor, 17 * 0.06f, 1e-5f);
 }
 
-// A frame of the part on screen: no GL error line, and a picture with something in it.
-void expectPartPicture(const char *part) {
+// A quarter of the presented picture (bottom-left), as luma.
+std::vector<unsigned char> presentedQuarter() {
     static unsigned char pixels[SCREEN_WIDTH * SCREEN_HEIGHT / 4 * 4];
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, SCREEN_WIDTH / 2, SCREEN_HEIGHT / 2, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    int minimum = 255, maximum = 0;
-    for (int i = 0; i < SCREEN_WIDTH * SCREEN_HEIGHT / 4 * 4; i += 4) {
-        const int luma = (pixels[i] + pixels[i + 1] + pixels[i + 2]) / 3;
-        minimum = luma < minimum ? luma : minimum;
-        maximum = luma > maximum ? luma : maximum;
-    }
-    EXPECT_GT(maximum - minimum, 60) << part << " drew a flat picture";
+    std::vector<unsigned char> luma(SCREEN_WIDTH * SCREEN_HEIGHT / 4);
+    for (size_t i = 0; i < luma.size(); i++) luma[i] = (unsigned char)((pixels[i * 4] + pixels[i * 4 + 1] + pixels[i * 4 + 2]) / 3);
+    return luma;
 }
 
-TEST_F(Show, EachPartDrawsAPictureWithoutGlErrors) {
-    start(track({{1, "0,0,14,0,0,0,0\n"}, {3, "0,0,14,0,0,0,0\n"}}, 8).c_str());
+// A frame of the part on screen: a picture with something in it.
+void expectPartPicture(const char *part) {
+    const std::vector<unsigned char> luma = presentedQuarter();
+    const auto range = std::minmax_element(luma.begin(), luma.end());
+    EXPECT_GT(*range.second - *range.first, 60) << part << " drew a flat picture";
+}
+
+int differingPixels(const std::vector<unsigned char> &a, const std::vector<unsigned char> &b) {
+    int count = 0;
+    for (size_t i = 0; i < a.size(); i++) count += abs(a[i] - b[i]) > 8;
+    return count;
+}
+
+// Each swap during loading takes 150 ms of the driven clock, so the show starts about 5 s in.
+void slowLoadingSwap() { setDrivenCounter(drivenCounter() + 150); }
+
+TEST_F(Show, AfterASlowLoadRowsAndMusicCountFromTheFirstFrame) {
+    enterScratchDirWithShowData();
+    writeDataText("sync1.csv", track({{1, "0,0,14,0,0,0,0\n"}}, 4).c_str());
+    startAtTimeZero();
+    platformSetPresentHook(slowLoadingSwap);
+    const bool started = startShow();
+    platformSetPresentHook(nullptr);
+    ASSERT_TRUE(started);
+    const int loaded = elapsedMs();
+    ASSERT_GE(loaded, 20 * 150) << "the loading steps did not swap";
+    EXPECT_EQ(showStartTime, loaded) << "the music starts when loading is over";
+    frameAt(loaded);
+    EXPECT_EQ(syncBaseTime, showStartTime) << "rows count from the first frame, with the music";
+    const std::vector<unsigned char> first = presentedQuarter();
+    frameAt(loaded + 350);
+    EXPECT_EQ(demoeffect, PART_A) << "row 1 is 355 ms after the first frame, not after time zero";
+    EXPECT_GT(differingPixels(first, presentedQuarter()), 1000) << "the presented picture is frozen";
+    frameAt(loaded + 360);   // row 1 passes
+    frameAt(loaded + 370);
+    EXPECT_EQ(demoeffect, PART_C);
+}
+
+// Parts C and B take the push ('5') from the track: the camera placed at z 15 on a part's first
+// frame goes in along its view.
+TEST_F(Show, EachPartDrawsAPictureAndTakesThePushKick) {
+    // Part changes at rows 1 and 9 (355 and 3198 ms), pushes at rows 2 and 10 (711 and 3553 ms); a
+    // push is over after 2 s.
+    start(track({{1, "0,0,14,0,0,0,0\n"}, {2, "0,0,5,0,0,0,0\n"}, {9, "0,0,14,0,0,0,0\n"},
+                 {10, "0,0,5,0,0,0,0\n"}}, 12).c_str());
     testing::internal::CaptureStderr();
     frameAt(0);
     expectPartPicture("part A");
-    frameAt(400);
-    frameAt(450);
-    EXPECT_EQ(demoeffect, PART_C);
-    expectPartPicture("part C");
-    frameAt(1100);
-    frameAt(1150);
-    EXPECT_EQ(demoeffect, PART_B);
-    expectPartPicture("part B");
+    for (const int partStart : {400, 3210}) {
+        const int part = partStart < 1000 ? PART_C : PART_B;
+        SCOPED_TRACE(part);
+        frameAt(partStart);
+        frameAt(partStart + 50);
+        EXPECT_EQ(demoeffect, part);
+        expectPartPicture(part == PART_C ? "part C" : "part B");
+        EXPECT_NEAR(cameraEye[2], 15.0f, 0.01f) << "no push before its row";
+        frameAt(partStart + 320);   // the push row passes
+        frameAt(partStart + 820);   // half a second into the push
+        EXPECT_LT(cameraEye[2], 15.0f - 3.0f);
+    }
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
 }
