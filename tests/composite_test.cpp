@@ -106,14 +106,6 @@ TEST_F(CompositeLogic, FadeOutReachesBlack500MsAfterTheKeyAndStays) {
     EXPECT_FLOAT_EQ(0.0f, outroAlpha(fade));
 }
 
-TEST_F(CompositeLogic, TitleScrollRepeatsEvery1500Ms) {
-    partstarttime = 10000;
-    frame(10750);
-    EXPECT_NEAR(0.5f, compositeState().yscroll, 0.001f);
-    frame(12250);
-    EXPECT_NEAR(0.5f, compositeState().yscroll, 0.002f);
-}
-
 // Whole frames through finalComposite: targets, programs and textures as loading makes them.
 struct CompositeFrames : CompositeLogic {
     void SetUp() override {

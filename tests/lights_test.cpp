@@ -105,11 +105,3 @@ TEST_F(Lights, CrossFadeBlendsOver150FramesThenFollowsTheSetter) {
     crossFadeLightColours();
     EXPECT_FLOAT_EQ(fromBlue, lightArrays.diffuseb[0]);
 }
-
-TEST(LightBlend, FactorNeverLeavesZeroToOne) {
-    requestLightCrossFade(5000);
-    EXPECT_FLOAT_EQ(0.0f, lightBlendFactor(4000));
-    EXPECT_FLOAT_EQ(0.0f, lightBlendFactor(5000));
-    EXPECT_NEAR(0.5f, lightBlendFactor(5000 + 1250), 1e-4f);
-    EXPECT_FLOAT_EQ(1.0f, lightBlendFactor(5000 + 100000));
-}

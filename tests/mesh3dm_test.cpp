@@ -125,25 +125,12 @@ TEST(Tangents, FollowTheTextureDirectionAndFlipOnMirroredFaces) {
 }
 
 TEST(Malformed3dm, IsRefusedWithOneLineNamingTheFileAndTheProblem) {
-    const std::string animation = STATIC + "numframes 1\nnumbones 1\n" + pose(0, 0);
     const struct {
         std::string text;
         const char *report;
     } cases[] = {
-        {"", "m.3dm line 1: file ends where \"o <name>\" was expected"},
-        {"o a\nnumfaces 2\n" + padLines(faceLines(FACE_POSITIONS, FACE_UV)),
-         "m.3dm line 12: file ends where \"v x y z\" was expected"},
-        {padLines("o a\nnumfaces 1\nv 1 x 3\n" + std::string(10, '\n')), "m.3dm line 3: expected \"v x y z\""},
-        {"o a\nnumfaces -3\n", "m.3dm line 2: numfaces -3 is outside 0..1000000"},
-        {"o a\nnumfaces 2000000000\n", "m.3dm line 2: numfaces 2000000000 is outside"},
         {"o a\nnumfaces 900000\nv 0 0 0\n", "m.3dm line 2: numfaces 900000 cannot fit in the 8 bytes left"},
-        {"o " + std::string(2000, 'x') + "\n", "m.3dm line 1: line longer than 1023 characters"},
         {STATIC + "numframes 1\nnumbones 65\n", "numbones 65 is outside 1..64"},
-        {STATIC + "numframes 0\nnumbones 1\n", "numframes 0: an animation needs at least its rest frame"},
-        {animation + "vertex 0 bones 1\nvertex 0 bone 0 weight 1\n", "bone 0 is outside 1..1"},
-        {animation + "vertex 0 bones 1\nvertex 0 bone 2 weight 1\n", "bone 2 is outside 1..1"},
-        {animation + "vertex 0 bones -1\n", "negative bone count -1"},
-        {animation + "vertex 0 bones 1000000\nvertex 0 bone 1 weight 1\n", "file ends where \"vertex <corner> bone"},
     };
     for (const auto &c : cases) {
         std::string errors;
