@@ -184,11 +184,11 @@ TEST(Capture, ShortShowGivesAPlayableVideoWithMusicOfTheSameLength) {
 
     // The video's first frame is the show's first picture the right way up.
     ASSERT_EQ(0, runShow("--frames first --at 0 --fps 10", out, sizeof out)) << out;
-    unsigned char video[THUMB_WIDTH * THUMB_HEIGHT], picture[THUMB_WIDTH * THUMB_HEIGHT];
-    ASSERT_TRUE(thumbnail("show one.mp4", video));
+    unsigned char firstFrame[THUMB_WIDTH * THUMB_HEIGHT], picture[THUMB_WIDTH * THUMB_HEIGHT];
+    ASSERT_TRUE(thumbnail("show one.mp4", firstFrame));
     ASSERT_TRUE(thumbnail("first/frame-0.png", picture));
-    EXPECT_LT(thumbnailDistance(video, picture, false) * 2, thumbnailDistance(video, picture, true));
-    EXPECT_LT(thumbnailDistance(video, picture, false), 4 * THUMB_WIDTH * THUMB_HEIGHT);
+    EXPECT_LT(thumbnailDistance(firstFrame, picture, false) * 2, thumbnailDistance(firstFrame, picture, true));
+    EXPECT_LT(thumbnailDistance(firstFrame, picture, false), 4 * THUMB_WIDTH * THUMB_HEIGHT);
 
     // --duration cuts a capture short, and a second capture decodes to the same frames. (Captures of
     // different lengths may encode their common frames differently: the encoder looks ahead.)

@@ -121,8 +121,8 @@ TEST_F(Show, AfterASlowLoadRowsAndMusicCountFromTheFirstFrame) {
     EXPECT_EQ(demoeffect, PART_C);
 }
 
-// Parts C and B take the push ('5') from the track: the camera placed at z 15 on a part's first
-// frame goes in along its view.
+// Parts C and B start at their rows and take the push ('5') from the track: the camera placed at
+// z 15 on a part's first frame goes in along its view.
 TEST_F(Show, EachPartDrawsAPictureAndTakesThePushKick) {
     // Part changes at rows 1 and 9 (355 and 3198 ms), pushes at rows 2 and 10 (711 and 3553 ms); a
     // push is over after 2 s.
@@ -134,9 +134,12 @@ TEST_F(Show, EachPartDrawsAPictureAndTakesThePushKick) {
     for (const int partStart : {400, 3210}) {
         const int part = partStart < 1000 ? PART_C : PART_B;
         SCOPED_TRACE(part);
-        frameAt(partStart);
+        frameAt(partStart);   // the part change row passes: stamped at the previous frame's time
+        const int stamped = keyState.downTime[KEY_RETURN];
         frameAt(partStart + 50);
         EXPECT_EQ(demoeffect, part);
+        // Leaving A keeps the row's stamp as the part start; leaving C takes the new part's first frame.
+        EXPECT_EQ(partstarttime, part == PART_C ? stamped : partStart + 50);
         expectPartPicture(part == PART_C ? "part C" : "part B");
         EXPECT_NEAR(cameraEye[2], 15.0f, 0.01f) << "no push before its row";
         frameAt(partStart + 320);   // the push row passes
@@ -178,20 +181,6 @@ TEST_F(Show, PlaylistWrapsAfterPartBAndResetsTheDivisor) {
     EXPECT_EQ(sceneOrder[2], PART_B);
     EXPECT_EQ(sceneOrder[3], PART_A);
     EXPECT_EQ(timeDivisor, 1.0);   // every advance put the row's divisor back to 1
-}
-
-TEST_F(Show, LeavingPartAKeepsTheSyncStartTime) {
-    start(track({{1, "0,0,14,0,0,0,0\n"}, {3, "0,0,14,0,0,0,0\n"}}, 8).c_str());
-    frameAt(0);
-    frameAt(400);   // row 1 passes: stamped at the previous frame's time
-    const int stamped = keyState.downTime[KEY_RETURN];
-    frameAt(450);
-    EXPECT_EQ(demoeffect, PART_C);
-    EXPECT_EQ(partstarttime, stamped);
-    frameAt(1100);  // row 3 passes while part C runs
-    frameAt(1150);
-    EXPECT_EQ(demoeffect, PART_B);
-    EXPECT_EQ(partstarttime, 1150);   // leaving C: the first frame time of the new part
 }
 
 TEST_F(Show, ExitRowEndsWithOneMoreFrameAndABlackPicture) {

@@ -49,14 +49,6 @@ float bezier(float a, float b, float c, float d, float t) {
 
 }  // namespace
 
-TEST(CameraFile, HasOneNumberOnEachOfItsLines) {
-    std::string text = readText(dataPath("cams.cam"));
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(text.back(), '\n');
-    EXPECT_EQ(splitLines(text).size(), size_t(CAMERA_FILE_LINES));
-    EXPECT_TRUE(cameraFile().ok) << "every line must be one plain number";
-}
-
 TEST(CameraFile, GroupsAreContinuousMoves) {
     ASSERT_TRUE(cameraFile().ok);
     const auto& p = cameraFile().paths;

@@ -125,15 +125,6 @@ TEST(SceneFile, CentreVolumeAndLightsAreClear) {
     }
 }
 
-TEST(SceneFile, RoomLightsMatchTheShowsRig) {
-    // Lights 2 and 3 follow from the C runtime generator seeded with 1001.
-    RoomLight lights[ROOM_LIGHT_COUNT];
-    roomLights(lights);
-    EXPECT_NEAR(lights[2].position.x, 8.5116f, 1e-3f);
-    EXPECT_NEAR(lights[2].position.y, -3.8015f, 1e-3f);
-    EXPECT_NEAR(lights[3].position.z, -19.0368f, 1e-3f);
-}
-
 TEST(PropMeshes, CubesAndSculptureAreSoundAndSized) {
     std::vector<ParsedMesh> meshes = propMeshes();
     ASSERT_EQ(meshes.size(), 5u);
