@@ -11,6 +11,8 @@
 #include "shell/sync_track.h"
 #include "tests/test_support.h"
 
+constexpr int SCORE_SECONDS = 13 * 60;   // longer than the 2048 rows of the score
+
 TEST(CaptureClock, MomentsMapToTheNearestFrame) {
     EXPECT_EQ(0, frameForMoment(0, 30));
     EXPECT_EQ(3, frameForMoment(100, 30));      // 0.1 s x 30 must not become 2.999
