@@ -109,8 +109,9 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$JOBS" --target show_data show_music lightrig_visuals_content
 
 # --- lightrig.exe and the logic tests ----------------------------------------------------------
+# The tests read the Linux build's content, through Wine's drive Z: (the Unix root).
 cmake -S . -B "$OUT/lightrig" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DLIGHTRIG_WINDOWS_PREFIX="$PREFIX" >/dev/null
+  -DLIGHTRIG_WINDOWS_PREFIX="$PREFIX" -DLIGHTRIG_TEST_DATA_DIR="Z:$PWD/build/show/data" >/dev/null
 cmake --build "$OUT/lightrig" -j"$JOBS"
 
 # --- the release folder and its zip ------------------------------------------------------------

@@ -25,6 +25,7 @@ static struct {
     int64_t base = 0;        // counter value at time zero
     bool driven = false;
     int64_t drivenTicks = 0;
+    int64_t drivenStep = 0;   // ticks every read adds: time that passes while the show works
     int64_t drivenFrequency = 1000;
 } counter;
 
@@ -34,7 +35,9 @@ static struct {
 } demoClock;
 
 static int64_t readCounter() {
-    return counter.driven ? counter.drivenTicks : platformCounter();
+    if (!counter.driven) return platformCounter();
+    counter.drivenTicks += counter.drivenStep;
+    return counter.drivenTicks;
 }
 
 static int64_t readFrequency() {
@@ -81,6 +84,10 @@ void driveClock(int64_t ticksPerSecond) {
 
 void setDrivenCounter(int64_t ticks) {
     counter.drivenTicks = ticks;
+}
+
+void setDrivenCounterStep(int64_t ticksPerRead) {
+    counter.drivenStep = ticksPerRead;
 }
 
 int64_t drivenCounter() {

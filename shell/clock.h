@@ -49,3 +49,6 @@ int demoTime();
 void driveClock(int64_t ticksPerSecond);
 void setDrivenCounter(int64_t ticks);
 int64_t drivenCounter();
+// Every read of the driven counter first advances it by this many ticks (0, the default, holds it
+// still): work that reads the clock, like loading, then takes time (tests).
+void setDrivenCounterStep(int64_t ticksPerRead);
