@@ -70,16 +70,6 @@ TEST_F(CameraPathPlayback, FirstCueIsTheStartupCueAndTheAverageRampsIn) {
     EXPECT_EQ(cameraEye[0], 9.0f);
 }
 
-TEST_F(CameraPathPlayback, FourSlotsOver153RowsTakeOneSlotPer38Point25Rows) {
-    const CameraCue cue = {true, 0, 0, 4, (float)STARTUP_FRAMES};
-    const double slotMs = 38.25 * 21.3199405670166 * FRAME_MS;   // 13.6 s
-    for (int slots = 1; slots <= 3; slots++)
-        EXPECT_NEAR(cueSamplePosition(cue, (int)lround(slots * slotMs), 0), (float)slots, 1e-4);
-    at(0);
-    at(13590);
-    EXPECT_NEAR(cameraEye[0], trailingAverage(13590 / FRAME_MS), 2e-5);
-}
-
 TEST_F(CameraPathPlayback, CueEndsInTheFrameItsNewestSamplePassesTheEnd) {
     at(0);
     const int endMs = (int)ceil(STARTUP_FRAMES * FRAME_MS);
@@ -116,16 +106,6 @@ TEST_F(CameraPathPlayback, DurationZeroAndOutOfRangeCuesEndAtTheEndOfTheirLastSl
     at(11000);
     EXPECT_FALSE(cameraCue.active);
     EXPECT_NEAR(cameraEye[0], 32.0f, 1e-4);
-}
-
-TEST_F(CameraPathPlayback, WindowShrinksTo10SamplesLateInTheShow) {
-    EXPECT_EQ(pathSampleCount(17000.0f, 60), 60);
-    EXPECT_EQ(pathSampleCount(22000.0f, 60), 35);
-    EXPECT_EQ(pathSampleCount(27001.0f, 60), 10);
-    const int late = (int)(30000 * FRAME_MS);   // frame 30000 of the show
-    at(late);
-    at(late + 1000);
-    EXPECT_NEAR(cameraEye[0], trailingAverage(1000 / FRAME_MS, 10), 1e-4);
 }
 
 }  // namespace

@@ -36,14 +36,6 @@ TEST(Clock, DivisorTwoDropsFractionsOnEveryCall) {
     EXPECT_EQ(demoTime(), 16);  // not 17: each call's half millisecond is lost
 }
 
-TEST(Clock, OffsetShiftsDemoTimeOnly) {
-    startDrivenClock();
-    timeOffset = 500;
-    setDrivenCounter(100);
-    EXPECT_EQ(demoTime(), 600);
-    EXPECT_EQ(elapsedMs(), 100);
-}
-
 TEST(CrtRand, MatchesTheClassicRuntimeSequence) {
     // First values of the classic C runtime generator for seed 1 and seed 1001.
     crtSrand(1);

@@ -53,39 +53,6 @@ TEST_F(CompositeLogic, GradeStaysInMode3UntilTheKey8) {
     EXPECT_FLOAT_EQ(1.0f, s.gradeMix);
 }
 
-TEST_F(CompositeLogic, GradeMixFadesFromOneToZeroInAbout571Ms) {
-    frame(1000);
-    frameWithKey(KEY_8, 2000);
-    frame(2000 + 285);
-    EXPECT_NEAR(0.5f, compositeState().gradeMix, 0.01f);
-    frame(2000 + 570);
-    EXPECT_GT(compositeState().gradeMix, 0.0f);
-    frame(2000 + 572);
-    EXPECT_FLOAT_EQ(0.0f, compositeState().gradeMix);
-    // Holding the key does not restart the fade: only the pressed edge counts.
-    frameWithKey(KEY_8, 3000);
-    frameWithKey(KEY_8, 3100);
-    EXPECT_EQ(3000, compositeState().gradeStart);
-    EXPECT_LT(compositeState().gradeMix, 1.0f);
-}
-
-TEST_F(CompositeLogic, TitleFadeStaysWithinItsBounds) {
-    frame(1000);
-    EXPECT_FLOAT_EQ(0.01f, compositeState().titleFade);
-    frameWithKey(KEY_4, 1016);
-    EXPECT_EQ(3, compositeState().titleIndex);
-    EXPECT_EQ(TITLE_RISING, compositeState().titleState);
-    for (int i = 1; i <= 60; i++) frame(1016 + i * 16);
-    EXPECT_NEAR(0.01f + 0.5f, compositeState().titleFade, 0.02f);   // 0.5 per second
-    frameFactor = 500.0f;   // a long stall must not push it past the top
-    frame(20000);
-    EXPECT_FLOAT_EQ(0.99f, compositeState().titleFade);
-    frameFactor = 1.0f;
-    frameWithKey(KEY_5, 20016);
-    EXPECT_EQ(4, compositeState().titleIndex);
-    EXPECT_FLOAT_EQ(0.01f, compositeState().titleFade);
-}
-
 TEST_F(CompositeLogic, FadeOutReachesBlack500MsAfterTheKeyAndStays) {
     frame(1000);
     EXPECT_FLOAT_EQ(0.0f, fade);

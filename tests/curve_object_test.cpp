@@ -121,25 +121,6 @@ TEST(CurveObject, AngleMatricesTurnYOntoEachSegment) {
     }
 }
 
-TEST(CurveObject, OpenTubeSpansFromEndToEnd) {
-    // Half a circle of radius 5: the chain runs from one end to the other and does not close.
-    Tube tube;
-    sweepTube(&tube, 210, 12, 0.4f, false, [](double u, double c[3]) {
-        c[0] = 5.0 * cos(M_PI * u);
-        c[1] = 5.0 * sin(M_PI * u);
-        c[2] = 0.0;
-    });
-    buildCurveObject(&tube.mesh);
-    EXPECT_TRUE(curveObject.fromMesh);
-    double j[CURVE_SEGMENT_COUNT + 1][3];
-    joints(j);
-    const double span[3] = {j[20][0] - j[0][0], j[20][1] - j[0][1], j[20][2] - j[0][2]};
-    // End to end is the diameter, less the half run cut off at each end; scaled like the rest.
-    EXPECT_GT(length3(span), 1.5 * CURVE_RADIUS);
-    EXPECT_LT(span[0], 0.0) << "from the +X end towards the -X end";
-    EXPECT_GT(curveObject.vectors[0][1], 0.9) << "the first segment leaves along +Y";
-}
-
 TEST(CurveObject, MissingOrTinyMeshFallsBackToAClosedKnot) {
     Tube tiny;
     sweepTube(&tiny, 4, 3, 0.5f, true, [](double u, double c[3]) {

@@ -76,18 +76,6 @@ TEST(LightRig, KicksLeaveTheFlashAloneAndLiftLightTwoOnlySoFar) {
     resetKeyboard();
 }
 
-TEST(LightRig, PartBFadeValueSwingsBetweenHalfAndTwoAndAHalf) {
-    float low = 10.0f, high = -10.0f;
-    for (float frames = 0.0f; frames < 20000.0f; frames += 7.0f) {
-        const float v = partBFadeValue(frames);
-        low = fminf(low, v);
-        high = fmaxf(high, v);
-    }
-    EXPECT_NEAR(low, 0.5f, 1e-3f);
-    EXPECT_NEAR(high, 2.5f, 1e-3f);
-    EXPECT_TRUE(isfinite(partBFadeValue(3.0e7f)));   // past the reflection point
-}
-
 TEST(LightRig, OrbitKeepsItsRadiusAndPartBAddsItsOwnTurn) {
     resetLightRig();
     resetDispatcher();

@@ -13,37 +13,6 @@ static void apply(const float m[16], float x, float y, float z, float out[4]) {
     transformPoint(m, v, out);
 }
 
-TEST(MatrixLibrary, ProductAppliesTheRightFactorFirst) {
-    float translate[16], scale[16], product[16], p[4];
-    identityMatrix(translate);
-    translate[12] = 1.0f;
-    translate[13] = 2.0f;
-    translate[14] = 3.0f;
-    scaleMatrix(scale, 2.0f);
-    multiplyMatrix(product, translate, scale);
-    apply(product, 1.0f, 1.0f, 1.0f, p);
-    EXPECT_FLOAT_EQ(3.0f, p[0]);
-    EXPECT_FLOAT_EQ(4.0f, p[1]);
-    EXPECT_FLOAT_EQ(5.0f, p[2]);
-    EXPECT_FLOAT_EQ(1.0f, p[3]);
-    multiplyMatrix(product, scale, translate);
-    apply(product, 1.0f, 1.0f, 1.0f, p);
-    EXPECT_FLOAT_EQ(4.0f, p[0]);
-    EXPECT_FLOAT_EQ(8.0f, p[2]);
-}
-
-TEST(ShadowMatrices, BiasMapsClipSpaceOntoTextureSpace) {
-    float p[4];
-    apply(SHADOW_BIAS_MATRIX, -1.0f, -1.0f, -1.0f, p);
-    EXPECT_FLOAT_EQ(0.0f, p[0]);
-    EXPECT_FLOAT_EQ(0.0f, p[1]);
-    EXPECT_FLOAT_EQ(0.0f, p[2]);
-    apply(SHADOW_BIAS_MATRIX, 1.0f, 1.0f, 1.0f, p);
-    EXPECT_FLOAT_EQ(1.0f, p[0]);
-    EXPECT_FLOAT_EQ(1.0f, p[1]);
-    EXPECT_FLOAT_EQ(1.0f, p[3]);
-}
-
 TEST(ShadowMatrices, DefaultDirectionalLightCentresTheOriginAndSpansItsBox) {
     float model[16];
     identityMatrix(model);

@@ -29,12 +29,6 @@ static int parse(std::initializer_list<const char *> list) {
     return parse(args);
 }
 
-TEST(Options, NoArgumentsPlayTheShow) {
-    const char *const none[] = {nullptr};
-    EXPECT_EQ(-1, parse(none));
-    EXPECT_EQ(RUN_SHOW, options.mode);
-}
-
 TEST(Options, Capture) {
     ASSERT_EQ(-1, parse({"--capture", "out dir/show.mp4", "--fps", "30", "--duration", "2.5"}));
     EXPECT_EQ(RUN_CAPTURE, options.mode);
@@ -66,14 +60,6 @@ TEST(Options, Windowed) {
     ASSERT_EQ(-1, parse({"--windowed", "--size", "1024x768"}));
     EXPECT_EQ(1024, options.windowWidth);
     EXPECT_EQ(768, options.windowHeight);
-}
-
-TEST(Options, HelpListsTheOptionsAndSucceeds) {
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(0, parse({"--help"}));
-    const std::string out = testing::internal::GetCapturedStdout();
-    for (const char *option : {"--capture", "--frames", "--at", "--fps", "--windowed", "--size"})
-        EXPECT_NE(std::string::npos, out.find(option)) << option;
 }
 
 TEST(Options, BadArgumentsPrintUsageAndGiveStatusTwo) {

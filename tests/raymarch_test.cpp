@@ -77,17 +77,6 @@ TEST_F(RaymarchChoreography, TwistStartsWhenAReachesFourAndRestartsWithThePart) 
     EXPECT_EQ(pass(0, 11000).twistfader, twoSecondsIn);
 }
 
-TEST_F(RaymarchChoreography, TwistOutStartsOnceAtFifteenPointSeven) {
-    pass(0, 4000);
-    EXPECT_EQ(pass(0, 15690).twistoutrofader, 0.0f);
-    const float frozen = pass(0, 15700).iTimetwist;   // b reaches 15.7: starts here
-    EXPECT_GT(pass(0, 18700).twistoutrofader, 0.0f);
-    EXPECT_NEAR(pass(0, 21700).twistoutrofader, 1.0f, 1e-5);
-    EXPECT_NEAR(pass(0, 40000).twistoutrofader, 1.0f, 1e-5);
-    // The twist clock stopped when the twist-out began.
-    EXPECT_EQ(pass(0, 30000).iTimetwist, frozen);
-}
-
 TEST_F(RaymarchChoreography, DisplacementCorrectionMovesInSceneTwoAndPersists) {
     // Identity projection: the unit segment spans the whole view, extent 1.
     const float start = pass(2, 100).bnzdisplacey;

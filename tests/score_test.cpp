@@ -142,33 +142,6 @@ TEST_F(ShowSyncTable, ShowStructure)
     EXPECT_LT(outroRows[1], fade[0]);
 }
 
-TEST_F(ShowSyncTable, CameraCuesUseTheGroupsOfEachPart)
-{
-    std::vector<int> next = rowsWithCode(CODE_NEXT);
-    std::vector<int> outro = rowsWithCode(CODE_OUTRO);
-    ASSERT_EQ(next.size(), 2u);
-    ASSERT_FALSE(outro.empty());
-    int cues = 0;
-    for (size_t r = 0; r < rows.size(); r++) {
-        EXPECT_FALSE(isCamera(code(rows[r], 1))) << "column B cues have no duration (row " << r << ")";
-        int c = code(rows[r], 0);
-        if (!isCamera(c)) continue;
-        cues++;
-        int first = c - CODE_CAMERA, count = (int)rows[r].f[3];
-        EXPECT_GE(count, 1);
-        EXPECT_LE(first + count, MAX_CAMERA_SLOTS) << "row " << r;
-        EXPECT_GT(rows[r].f[4], 0.0f) << "row " << r;
-        int group = first / 4;
-        int at = (int)r;
-        if (at < 153) EXPECT_EQ(group, 0);
-        else if (at < next[0]) EXPECT_EQ(group, 1) << "part A, row " << r;
-        else if (at < next[1]) EXPECT_TRUE(group == 2 || group == 3) << "part C, row " << r;
-        else if (at < outro[0]) EXPECT_TRUE(group >= 4 && group <= 6) << "part B, row " << r;
-        else EXPECT_EQ(group, 7) << "outro, row " << r;
-    }
-    EXPECT_EQ(cues, 8);
-}
-
 TEST_F(ShowSyncTable, DemoTimeRunsAtRealTimeSpeedThroughout)
 {
     // Camera cues and key times run on real time while the parts run on demo time. A slowed passage loses a
@@ -202,74 +175,7 @@ TEST_F(ShowSyncTable, EveryEventHasItsAccentInTheMusic)
 
 // ---- parser ----------------------------------------------------------------------------------------------
 
-TEST(ScoreParser, ErrorsNameTheLine)
-{
-    Score s;
-    std::string error;
-    EXPECT_FALSE(parseScore(tinyScore("at 2 camera 30-33 8\nat 9 end\n"), s, error));
-    EXPECT_NE(error.find("line 4"), std::string::npos) << error;
-    EXPECT_FALSE(parseScore(tinyScore("at 2 wobble\nat 9 end\n"), s, error));
-    EXPECT_NE(error.find("line 4"), std::string::npos) << error;
-    EXPECT_FALSE(parseScore(tinyScore("drums d 4\n kick X...\n snare X..\nend\nat 9 end\n"), s, error));
-    EXPECT_NE(error.find("line 6"), std::string::npos) << error;
-    EXPECT_FALSE(parseScore(tinyScore("drums d 4\n kick X...\nat 9 end\n"), s, error)) << "unterminated block";
-    EXPECT_FALSE(parseScore(tinyScore("at 3 fade\n"), s, error)) << "no end event";
-    // A chord-relative token where no harmony is in force.
-    EXPECT_FALSE(parseScore(tinyScore("line l 1\n r\nend\nplay 60 70 sub l\nat 9 end\n"), s, error));
-    EXPECT_NE(error.find("row 64"), std::string::npos) << error;
-}
-
-TEST(ScoreParser, LinesResolveAgainstTheChordAndHold)
-{
-    Score s;
-    std::string error;
-    // Two chords of 2 rows; one token per row.
-    ASSERT_TRUE(parseScore("chord A a1 : a2 c3 e3\nchord F f1 : f2 a2 c3\nprog p A 2 F 2\nharmony 0 8 p\n"
-                           "line l 1\n r - 3' .\nend\nplay 0 4 lead l oct 1\nat 6 end\n",
-                           s, error))
-        << error;
-    std::vector<Note> notes;
-    expandNotes(s, notes);
-    std::vector<Note> lead;
-    for (const Note &n : notes)
-        if (n.instrument == INS_LEAD) lead.push_back(n);
-    ASSERT_EQ(lead.size(), 2u);
-    EXPECT_EQ(lead[0].pitch, parseNoteName("a1") + 12);       // bass of A, one octave up
-    EXPECT_NEAR(lead[0].length, rowSeconds(2), 1e-9) << "held over the next step";
-    EXPECT_EQ(lead[1].pitch, parseNoteName("c3") + 12 + 12);  // third tone of F (in force from row 2), ' and oct
-    EXPECT_NEAR(lead[1].time, rowSeconds(2), 1e-9);
-    EXPECT_NEAR(lead[1].length, rowSeconds(1), 1e-9) << "a rest ends the note";
-}
-
 // ---- sync compiler ---------------------------------------------------------------------------------------
-
-TEST(SyncCompiler, ColumnsFollowWhatEachColumnCanCarry)
-{
-    std::vector<SyncRow> rows;
-    std::string error;
-    ASSERT_TRUE(compiles(tinyScore("at 1 next ; camera 8-11 64\nat 2 outro 1 ; fade\nat 3 speed 2.5 ; jump 12.5\n"
-                                   "at 4 vanish ; push\nat 5 end\n"),
-                         rows, error))
-        << error;
-    ASSERT_EQ(rows.size(), 6u);
-    EXPECT_EQ(rows[1].eventA, CODE_CAMERA + 8);
-    EXPECT_EQ(rows[1].valueA, 4);
-    EXPECT_EQ(rows[1].amountA, 64.0);
-    EXPECT_EQ(rows[1].eventB, CODE_NEXT);
-    EXPECT_EQ(rows[2].eventA, CODE_FADE);
-    EXPECT_EQ(rows[2].eventB, CODE_OUTRO);
-    EXPECT_EQ(rows[2].valueB, 1);
-    EXPECT_EQ(rows[4].eventA, CODE_VANISH);
-    EXPECT_EQ(rows[4].eventB, CODE_PUSH);
-    EXPECT_EQ(rows[5].eventA, CODE_END);
-
-    // Fractions survive the text round trip the show does with atof.
-    std::vector<EngineRow> read = readLikeEngine(formatSyncTable(rows));
-    ASSERT_EQ(read.size(), rows.size());
-    EXPECT_FLOAT_EQ(read[3].f[0], 2.5f);
-    EXPECT_FLOAT_EQ(read[3].f[1], 12.5f);
-    EXPECT_FLOAT_EQ(read[1].f[4], 64.0f);
-}
 
 TEST(SyncCompiler, RejectsRowsItCannotPlace)
 {

@@ -146,11 +146,4 @@ TEST_F(SyncPlayer, KeysOnlyFromTheirCodesAndExitPressesEscape) {
     EXPECT_TRUE(keyState.injected[KEY_ESCAPE]);
 }
 
-TEST_F(SyncPlayer, EmptyTrackFiresNothing) {
-    syncRowCount = 0;
-    for (int ms = 0; ms < 20000; ms += 500) frameAt(ms);
-    EXPECT_EQ(pendingPartRequests(), 0);
-    for (int k = 0; k < KEY_COUNT; k++) EXPECT_FALSE(keyState.injected[k]);
-}
-
 }  // namespace

@@ -35,24 +35,6 @@ const Curve& curve() {
 
 }  // namespace
 
-TEST(CurveCollada, RingsFollowTheClosedCurveInOrder) {
-    const Curve& c = curve();
-    ASSERT_NE(c.mesh, nullptr);
-    EXPECT_EQ(c.errors, "");
-    ASSERT_EQ(c.sources.size(), size_t(DDC_RING_COUNT * DDC_RING_SIDES));
-    float extent = 0.0f;
-    for (int r = 0; r < DDC_RING_COUNT; ++r) {
-        Vec3 centre = {0, 0, 0};
-        for (int k = 0; k < DDC_RING_SIDES; ++k) centre = centre + c.sources[r * DDC_RING_SIDES + k] * (1.0f / DDC_RING_SIDES);
-        EXPECT_LT(length(centre - ddcCurvePoint(float(r) / DDC_RING_COUNT)), 1e-3f) << "ring " << r;
-        for (int k = 0; k < DDC_RING_SIDES; ++k)
-            EXPECT_NEAR(length(c.sources[r * DDC_RING_SIDES + k] - centre), DDC_TUBE_RADIUS, 1e-3f) << "ring " << r;
-        extent = std::fmax(extent, length(centre));
-    }
-    EXPECT_GT(extent, 1.5f);
-    EXPECT_LT(extent, 2.6f);
-}
-
 TEST(CurveCollada, TrianglesFaceOutwardsInTheShowsWinding) {
     const MeshObject* mesh = curve().mesh;
     ASSERT_NE(mesh, nullptr);

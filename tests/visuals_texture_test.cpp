@@ -32,41 +32,6 @@ TEST(Textures, MaterialSetsMatchTheBuildList) {
     EXPECT_EQ(listed, materialSetNames()) << "tools/visuals/CMakeLists.txt and the generator disagree";
 }
 
-TEST(Textures, NormalMapsPointOutOfTheSurface) {
-    std::vector<std::string> names = {"default_normal.tga"};
-    for (const std::string& set : materialSetNames()) names.push_back(set + "_normal.tga");
-    for (const std::string& name : names) {
-        DecodedTga image = load(name);
-        int bad = 0;
-        for (size_t i = 0; i < image.rgba.size(); i += 4) {
-            float x = image.rgba[i] / 127.5f - 1.0f, y = image.rgba[i + 1] / 127.5f - 1.0f;
-            float z = image.rgba[i + 2] / 127.5f - 1.0f;
-            if (z <= 0.2f || std::fabs(std::sqrt(x * x + y * y + z * z) - 1.0f) > 0.03f) ++bad;
-        }
-        EXPECT_EQ(bad, 0) << name;
-    }
-    DecodedTga flat = load("default_normal.tga");
-    EXPECT_EQ(flat.rgba[0], 128);
-    EXPECT_EQ(flat.rgba[1], 128);
-    EXPECT_EQ(flat.rgba[2], 255);
-}
-
-TEST(Textures, LoadingPictureKeepsTheBarBandCalm) {
-    DecodedTga image = load("loading.tga");
-    // The show stretches the file over 1920 x 1080 with the bar at x 560..1360, y 514..562.
-    auto luminance = [&](float sx, float sy) {
-        const uint8_t* p = at(image, int(sx * image.width / 1920.0f), int(sy * image.height / 1080.0f));
-        return (0.3f * p[0] + 0.59f * p[1] + 0.11f * p[2]) / 255.0f;
-    };
-    float bandMax = 0.0f, titleMax = 0.0f;
-    for (float y = 514; y < 562; y += 2)
-        for (float x = 560; x < 1360; x += 4) bandMax = std::fmax(bandMax, luminance(x, y));
-    for (float y = 600; y < 900; y += 2)
-        for (float x = 300; x < 1620; x += 2) titleMax = std::fmax(titleMax, luminance(x, y));
-    EXPECT_LT(bandMax, 0.2f) << "the progress bar needs a dark, quiet background";
-    EXPECT_GT(titleMax, 0.85f) << "the title should be above the bar";
-}
-
 TEST(Textures, LogoIsTransparentAroundTheWordmark) {
     DecodedTga logo = load("overlay1.tga");
     int opaque = 0;
@@ -75,26 +40,6 @@ TEST(Textures, LogoIsTransparentAroundTheWordmark) {
     // top-left quarter (file rows count from the bottom) stays clear of the show
     for (int y = logo.height / 2; y < logo.height; ++y)
         for (int x = 0; x < logo.width / 4; ++x) ASSERT_EQ(at(logo, x, y)[3], 0) << x << " " << y;
-}
-
-TEST(Textures, FontAtlasHasPrintableGlyphsInsideTheirCells) {
-    DecodedTga font = load("font2.tga");
-    const int cell = font.width / 16;
-    auto ink = [&](int c, int margin) {
-        int column = c % 16, row = c / 16;  // row counted from the top of the picture
-        int x0 = column * cell, y0 = font.height - (row + 1) * cell;
-        int sum = 0;
-        for (int y = y0; y < y0 + cell; ++y)
-            for (int x = x0; x < x0 + cell; ++x) {
-                bool border = x < x0 + margin || x >= x0 + cell - margin || y < y0 + margin || y >= y0 + cell - margin;
-                if (border == (margin > 0)) sum += at(font, x, y)[3];
-            }
-        return sum;
-    };
-    for (int c = 33; c < 127; ++c) EXPECT_GT(ink(c, 0), 0) << "glyph " << c;
-    EXPECT_EQ(ink(' ', 0), 0);
-    for (int c = 0; c < 32; ++c) EXPECT_EQ(ink(c, 0), 0) << "cell " << c;
-    for (int c = 32; c < 127; ++c) EXPECT_EQ(ink(c, 1), 0) << "glyph " << c << " touches its cell border";
 }
 
 TEST(Textures, EnvironmentBordersMatchForTheCubeFaces) {
