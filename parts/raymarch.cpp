@@ -369,6 +369,12 @@ static void pieceBound(const RaymarchUniforms &u, float centre[3], float *radius
     *radius = objectRadius * size;
 }
 
+// Scissor test on, limited to the box (x0, y0, x1, y1); an empty box lets no pixel through.
+static void scissorToBox(const int box[4]) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(box[0], box[1], box[2] > box[0] ? box[2] - box[0] : 0, box[3] > box[1] ? box[3] - box[1] : 0);
+}
+
 // Pixel rectangle (x0, y0, x1, y1) of a width x height target that holds the piece as the rays of the
 // shader see it (eye, look-at point, up vector and focal length of the uniforms); false when the
 // bound reaches behind the eye, where the whole target has to be marched.
@@ -532,10 +538,7 @@ void raymarchPass(int scene, const RaymarchInputs *inputs) {
         // only the pixels that can see the piece are marched.
         int box[4];
         const bool bounded = RAYMARCH_ENABLED && projectedBound(u, SHADOW_MAP_SIZE, SHADOW_MAP_SIZE, box);
-        if (bounded) {   // an empty box (the piece out of the light's view) marches nothing
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(box[0], box[1], box[2] > box[0] ? box[2] - box[0] : 0, box[3] > box[1] ? box[3] - box[1] : 0);
-        }
+        if (bounded) scissorToBox(box);   // an empty box (the piece out of the light's view) marches nothing
         drawQuad(SHADOW_MAP_SIZE, SHADOW_MAP_SIZE);
         glDisable(GL_SCISSOR_TEST);
     } else {
@@ -546,10 +549,10 @@ void raymarchPass(int scene, const RaymarchInputs *inputs) {
             RAYMARCH_ENABLED && inputs->colorFramebuffer && projectedBound(u, SCREEN_WIDTH, SCREEN_HEIGHT, box);
         if (bounded) {
             glBindFramebuffer(GL_READ_FRAMEBUFFER, inputs->colorFramebuffer);
-            glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+            glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT,
+                              GL_NEAREST);
             glBindFramebuffer(GL_FRAMEBUFFER, 0);
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(box[0], box[1], box[2] > box[0] ? box[2] - box[0] : 0, box[3] > box[1] ? box[3] - box[1] : 0);
+            scissorToBox(box);
         }
         drawQuad(SCREEN_WIDTH, SCREEN_HEIGHT);
         glDisable(GL_SCISSOR_TEST);
