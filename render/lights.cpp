@@ -177,8 +177,11 @@ bool lightCrossFadePending() {
     return crossFade.pending;
 }
 
-void resetLightCrossFade() {
+void resetLights() {
     crossFade = {};
+    memset(lightSnapshot, 0, sizeof lightSnapshot);
+    lightTable = {};
+    lightArrays = {};
 }
 
 float lightBlendFactor(int nowMs) {

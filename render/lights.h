@@ -72,5 +72,6 @@ bool lightCrossFadePending();
 void crossFadeLightColours();
 // The blend factor the cross-fade uses at elapsed time nowMs: 0 at its start, 1 after 150 frames.
 float lightBlendFactor(int nowMs);
-// No cross-fade pending (a new show).
-void resetLightCrossFade();
+// A new show: the light table, the shader arrays and the cross-fade's snapshot empty, no cross-fade
+// pending (a second show in one process must not start from the first one's lights).
+void resetLights();

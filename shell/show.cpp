@@ -28,7 +28,7 @@ void resetShow() {
     resetCameraKicks();
     resetHeldPose();
     resetLightRig();
-    resetLightCrossFade();
+    resetLights();
     resetRaymarchChoreography();
     resetComposite();
 }

@@ -14,7 +14,7 @@ struct Lights : ::testing::Test {
         if (!openTestGlContext()) GTEST_SKIP() << "no display";
         memset(&lightTable, 0, sizeof lightTable);
         memset(&lightArrays, 0, sizeof lightArrays);
-        resetLightCrossFade();
+        resetLights();
         startAtTimeZero();
     }
     static void setLight(int i, float value) {
