@@ -2,6 +2,8 @@
 lightrig_add_test(clock_test clock_test.cpp)
 lightrig_add_test(sync_track_test sync_track_test.cpp)
 lightrig_add_test(show_test show_test.cpp GL)
+# The reference pictures live in the source tree, where LIGHTRIG_UPDATE_PICTURES=1 rewrites them.
+target_compile_definitions(show_test PRIVATE LIGHTRIG_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 # The show with its development trace, so end-to-end runs can see where it is.
 add_executable(lightrig_traced ${PROJECT_SOURCE_DIR}/shell/main.cpp)
