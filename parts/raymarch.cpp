@@ -375,9 +375,23 @@ static void scissorToBox(const int box[4]) {
     glScissor(box[0], box[1], box[2] > box[0] ? box[2] - box[0] : 0, box[3] > box[1] ? box[3] - box[1] : 0);
 }
 
+// Tangents of the two lines from the eye that touch a circle at (side, depth) of radius r, in the
+// plane of the view direction and one screen axis: the circle's extent on that axis. False when the
+// circle reaches the eye's plane, where it has no bounded extent.
+static bool tangentSpan(float side, float depth, float r, float *low, float *high) {
+    const float reach = depth * depth - r * r;
+    if (depth <= 1e-3f || reach <= 1e-6f) return false;
+    const float spread = r * sqrtf(fmaxf(side * side + reach, 0.0f));
+    *low = (side * depth - spread) / reach;
+    *high = (side * depth + spread) / reach;
+    return true;
+}
+
 // Pixel rectangle (x0, y0, x1, y1) of a width x height target that holds the piece as the rays of the
-// shader see it (eye, look-at point, up vector and focal length of the uniforms); false when the
-// bound reaches behind the eye, where the whole target has to be marched.
+// shader see it (eye, look-at point, up vector and focal length of the uniforms): the exact outline
+// of the bounding sphere, whose box is up to three times smaller than that of a cube round it when
+// the eye is near. False when the sphere reaches the eye's plane, where the whole target has to be
+// marched.
 static bool projectedBound(const RaymarchUniforms &u, int width, int height, int box[4]) {
     float centre[3], radius;
     pieceBound(u, centre, &radius);
@@ -393,29 +407,23 @@ static bool projectedBound(const RaymarchUniforms &u, int width, int height, int
         out[1] = a[2] * b[0] - a[0] * b[2];
         out[2] = a[0] * b[1] - a[1] * b[0];
     };
+    const auto dot = [](const float a[3], const float b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
     normalise(forward);
     cross(forward, u.upvector, right);
     normalise(right);
     cross(right, forward, up);
+    float v[3];
+    for (int k = 0; k < 3; k++) v[k] = centre[k] - u.rayorigin[k];
+    const float depth = dot(v, forward);
     const float aspect = (float)width / (float)height;
-    float lo[2] = {1e30f, 1e30f}, hi[2] = {-1e30f, -1e30f};
-    // The eight corners of the cube round the sphere.
-    for (int corner = 0; corner < 8; corner++) {
-        float v[3];
-        for (int k = 0; k < 3; k++) v[k] = centre[k] + ((corner >> k) & 1 ? radius : -radius) - u.rayorigin[k];
-        const float z = v[0] * forward[0] + v[1] * forward[1] + v[2] * forward[2];
-        if (z <= 1e-3f) return false;
-        const float ndc[2] = {(v[0] * right[0] + v[1] * right[1] + v[2] * right[2]) * u.fov / z / aspect,
-                              (v[0] * up[0] + v[1] * up[1] + v[2] * up[2]) * u.fov / z};
-        for (int a = 0; a < 2; a++) {
-            lo[a] = fminf(lo[a], ndc[a]);
-            hi[a] = fmaxf(hi[a], ndc[a]);
-        }
-    }
+    const float scale[2] = {u.fov / aspect, u.fov};
+    const float side[2] = {dot(v, right), dot(v, up)};
     const int size[2] = {width, height};
     for (int a = 0; a < 2; a++) {
-        const float first = floorf((lo[a] * 0.5f + 0.5f) * (float)size[a]) - BOUND_MARGIN;
-        const float last = ceilf((hi[a] * 0.5f + 0.5f) * (float)size[a]) + BOUND_MARGIN;
+        float low, high;
+        if (!tangentSpan(side[a], depth, radius, &low, &high)) return false;
+        const float first = floorf((low * scale[a] * 0.5f + 0.5f) * (float)size[a]) - BOUND_MARGIN;
+        const float last = ceilf((high * scale[a] * 0.5f + 0.5f) * (float)size[a]) + BOUND_MARGIN;
         box[a] = (int)fmaxf(0.0f, fminf((float)size[a], first));
         box[a + 2] = (int)fmaxf(0.0f, fminf((float)size[a], last));
     }
