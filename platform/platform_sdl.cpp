@@ -56,18 +56,38 @@ static bool initVideo() {
     return false;
 }
 
+static bool headlessDriver() {
+    const char *driver = SDL_GetCurrentVideoDriver();
+    return driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
+}
+
+// With DISPLAY set, SDL's X11 driver is asked a few more times, a little longer apart each time: an X
+// server busy with other programs opening and closing full-screen windows can refuse a connection
+// for a moment (seen under Xvfb), and SDL then falls back to its offscreen driver.
+static bool initX11VideoWithRetries() {
+    if (!getenv("DISPLAY")) return false;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    bool up = false;
+    for (int attempt = 0; attempt < 4 && !up; ++attempt) {
+        SDL_Delay(50u << attempt);
+        up = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    return up;
+}
+
 // A visible window needs a display. Without one, SDL falls back to its offscreen driver and the show
 // would play to nobody; unless SDL_VIDEODRIVER asked for such a driver, that counts as no display, and
 // SDL's reason is the X11 driver's.
 static bool initDisplayVideo() {
     if (!initVideo()) return false;
-    const char *driver = SDL_GetCurrentVideoDriver();
-    const bool headless = driver && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0);
-    if (!headless || getenv("SDL_VIDEODRIVER")) return true;
+    if (!headlessDriver() || getenv("SDL_VIDEODRIVER")) return true;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    if (SDL_VideoInit("x11") == 0) {
-        SDL_VideoQuit();
-        SDL_SetError("only SDL's %s video driver answered", driver);
+    if (initX11VideoWithRetries()) return true;
+    if (!getenv("DISPLAY")) {
+        const char *wayland = getenv("WAYLAND_DISPLAY");
+        if (wayland) SDL_SetError("the Wayland display %s did not answer", wayland);
+        else SDL_SetError("neither DISPLAY nor WAYLAND_DISPLAY is set");
     }
     fprintf(stderr, "platform: SDL video init failed: %s (no display)\n", SDL_GetError());
     return false;
