@@ -12,8 +12,8 @@
 #include <pugixml.hpp>
 
 #include "assets/texture.h"
+#include "core/diagnostics.h"
 #include "platform/gl.h"
-#include "shell/diagnostics.h"
 
 constexpr int COLLADA_PATH_BYTES = 1024;
 

@@ -7,7 +7,7 @@
 #include <string.h>
 #include <strings.h>
 
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 static const char DATA_DIR[] = "data";
 

@@ -8,8 +8,8 @@
 #include <string.h>
 
 #include "assets/texture.h"
+#include "core/diagnostics.h"
 #include "platform/gl.h"
-#include "shell/diagnostics.h"
 
 MeshObject *newMeshObject() {
     MeshObject *mesh = (MeshObject *)calloc(1, sizeof(MeshObject));

@@ -8,7 +8,7 @@
 #include "assets/collada.h"
 #include "assets/data_file.h"
 #include "assets/mesh_text.h"
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 constexpr float LOADER_SCALE = 0.05f;   // every loader brings file units to show units once
 constexpr ShaderProgram DISPLAY_LIST_PROGRAM = 1;   // current while the scene display lists are recorded

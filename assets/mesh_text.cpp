@@ -7,7 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 // Fewest bytes the lines of one face can take ("v0-0-0", "n0-0-0", "t0-0" per corner, with their
 // line ends, rounded down), and of one pose line. Used to refuse counts the file cannot hold.

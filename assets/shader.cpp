@@ -6,8 +6,8 @@
 #include <stdlib.h>
 
 #include "assets/data_file.h"
+#include "core/diagnostics.h"
 #include "platform/gl.h"
-#include "shell/diagnostics.h"
 
 // Attribute names bound before every link. Location 5 carries bone indices in skinned programs and
 // the second position set in the morphing one; a program declares at most one of the two.

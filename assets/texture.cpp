@@ -5,8 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/diagnostics.h"
 #include "platform/gl.h"
-#include "shell/diagnostics.h"
 
 // Per kind, indexed by TextureKind: the fallback image in the data directory, its debugLog line, and
 // the colour used when that image is missing as well (one pixel: plain white base, flat normal, no

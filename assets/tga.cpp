@@ -8,8 +8,8 @@
 #include <string.h>
 
 #include "assets/data_file.h"
+#include "core/diagnostics.h"
 #include "platform/gl.h"   // GL_RGB, GL_RGBA for the record's format
-#include "shell/diagnostics.h"
 
 constexpr size_t TGA_HEADER_BYTES = 12;
 constexpr size_t TGA_INFO_BYTES = 6;   // width, height (16-bit LE), bits per pixel, descriptor

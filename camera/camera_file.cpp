@@ -5,8 +5,8 @@
 
 #include "assets/data_file.h"
 #include "camera/camera_path.h"
-#include "shell/crt_rand.h"
-#include "shell/diagnostics.h"
+#include "core/crt_rand.h"
+#include "core/diagnostics.h"
 
 static const char CAMERA_FILE[] = "cams.cam";
 constexpr unsigned int JITTER_SEED = 1001;

@@ -4,8 +4,8 @@
 #include <math.h>
 
 #include "camera/camera.h"
-#include "shell/clock.h"
-#include "shell/keyboard.h"
+#include "core/clock.h"
+#include "core/keyboard.h"
 
 // Envelope and push speeds per 60 Hz frame; the shake is over after 2 / 0.00984 = 203 frames.
 constexpr float SHAKE_RATE = 0.0098400944843888283f;

@@ -5,7 +5,7 @@
 #include <math.h>
 
 #include "camera/camera.h"
-#include "shell/clock.h"
+#include "core/clock.h"
 
 // The smoothing window starts shrinking after this many frames of the show and reaches its minimum
 // this many frames later.

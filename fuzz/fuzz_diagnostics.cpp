@@ -1,7 +1,7 @@
 // Diagnostics printers for the fuzz targets: every message is still formatted (so a bad argument
 // is caught by the sanitizers) but nothing is printed; a fatal exit aborts, which the fuzzer
 // reports, because the parsers must refuse bad input without ending the process.
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <stdarg.h>
 #include <stdio.h>

@@ -3,7 +3,7 @@
 
 #include <math.h>
 
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 // A run of fewer corners than this cannot give a centre; the tube must have some rings per segment.
 constexpr int MIN_CORNERS_PER_RUN = 12;

@@ -5,11 +5,11 @@
 #include <math.h>
 #include <string.h>
 
+#include "core/clock.h"
+#include "core/crt_rand.h"
 #include "parts/raymarch.h"   // wrapPartTimer
 #include "platform/gl.h"
 #include "render/shadow.h"    // the spot lights go to the shadow state
-#include "shell/clock.h"
-#include "shell/crt_rand.h"
 
 constexpr unsigned int LIGHT_RIG_SEED = 1001;    // the rig is the same on every build
 constexpr float FLASH_DECAY = 0.041666668f;      // per 60 Hz frame

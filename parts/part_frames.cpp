@@ -6,6 +6,10 @@
 #include <string.h>
 
 #include "camera/camera.h"
+#include "core/clock.h"
+#include "core/crt_rand.h"
+#include "core/diagnostics.h"
+#include "core/keyboard.h"
 #include "parts/light_rig.h"
 #include "parts/raymarch.h"      // resetRaymarchTwist
 #include "parts/rig_passes.h"
@@ -14,10 +18,6 @@
 #include "render/lights.h"
 #include "render/mesh_draw.h"    // meshShading.flash
 #include "render/shadow.h"
-#include "shell/clock.h"
-#include "shell/crt_rand.h"
-#include "shell/diagnostics.h"
-#include "shell/keyboard.h"
 
 constexpr unsigned int ROOM_SEED = 31;
 constexpr float LOW_LIGHT_HEIGHT = 0.6f;         // the low lights 3 and 4 sit at 2.6 - this

@@ -6,14 +6,14 @@
 #include <math.h>
 
 #include "camera/camera.h"          // cameraEye, cameraTarget, cameraUp, cameraFov
+#include "core/clock.h"            // frameTime
+#include "core/diagnostics.h"
+#include "core/keyboard.h"         // 'I' and 'O', injected by the sync track
 #include "parts/bounce_path.h"
 #include "parts/curve_object.h"
 #include "platform/gl.h"
 #include "platform/platform.h"       // SCREEN_WIDTH, SCREEN_HEIGHT
 #include "render/render_targets.h"  // SHADOW_MAP_SIZE
-#include "shell/clock.h"            // frameTime
-#include "shell/diagnostics.h"
-#include "shell/keyboard.h"         // 'I' and 'O', injected by the sync track
 
 // --- settings ---------------------------------------------------------------------------------
 constexpr int REFRACT_MODE = 1;              // 1: refract the environment through the surface

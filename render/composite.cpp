@@ -4,11 +4,11 @@
 
 #include "assets/shader.h"
 #include "assets/texture.h"
+#include "core/clock.h"
+#include "core/keyboard.h"
 #include "platform/gl.h"
 #include "render/pass_timer.h"
 #include "render/render_targets.h"
-#include "shell/clock.h"
-#include "shell/keyboard.h"
 
 static constexpr float GRADE_FADE_RATE = 0.029166669f;   // gradeMix falls by this per frame (~571 ms)
 static constexpr float TITLE_RISE_PER_SECOND = 0.5f;

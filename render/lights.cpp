@@ -4,8 +4,8 @@
 
 #include <string.h>
 
+#include "core/clock.h"   // elapsedMs, FRAME_MS
 #include "platform/gl.h"
-#include "shell/clock.h"   // elapsedMs, FRAME_MS
 
 LightTable lightTable;
 ShaderLightArrays lightArrays;

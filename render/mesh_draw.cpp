@@ -9,11 +9,11 @@
 
 #include "assets/texture.h"   // textureSets
 #include "camera/camera.h"    // cameraEye, cameraTarget
+#include "core/diagnostics.h"
 #include "render/composite.h" // testfactor
 #include "render/lights.h"
 #include "render/render_targets.h"
 #include "render/shadow_state.h"
-#include "shell/diagnostics.h"
 
 constexpr int MAX_CACHED_PROGRAMS = 64;   // every program the show builds, with room to spare
 constexpr int MAX_BUFFER_NAME = 1 << 16;  // buffer names the upload flags cover; later ones re-upload

@@ -5,7 +5,7 @@
 #include <stdlib.h>
 
 #include "assets/tga.h"   // env.tga, the environment cube's first picture
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 RenderTarget envTarget;
 GLuint environmentCube;

@@ -1,46 +1,61 @@
 #!/usr/bin/env python3
-"""Include guard of the engine's layers: every file includes only its own layer and those below it,
-and no two modules (a .h and its .cpp) include each other, directly or round a longer circle.
-Prints each offence and exits 1; prints a one-line summary and exits 0 when the house is in order."""
+"""Include guard of the engine's floors. Every top-level source folder is one layer; a file includes
+only files of its own folder and of the folders below it, no two folders include each other round a
+circle (a folder that does holds files of two layers), and no two modules (a .h and its .cpp) include
+each other, directly or round a longer circle.
+Prints each offence and exits 1; prints a one-line summary and exits 0 when the house is in order.
+Usage: check_layers.py [ROOT]"""
 import os
 import re
 import sys
 
-# The layers from the ground up; a file belongs to the first entry whose prefix its path starts with.
-LAYERS = [
-    ("platform", ["platform/"]),
-    ("shell base", ["shell/diagnostics", "shell/clock", "shell/keyboard", "shell/crt_rand", "shell/gl_loader"]),
-    ("assets", ["assets/"]),
-    ("camera", ["camera/"]),
-    ("render", ["render/"]),
-    ("parts", ["parts/"]),
-    ("shell top", ["shell/"]),
-]
-SOURCE_DIRS = sorted({prefix.split("/")[0] for _, prefixes in LAYERS for prefix in prefixes})
+# The floors from the ground up, one folder each.
+LAYERS = ["platform", "core", "assets", "camera", "render", "parts", "shell"]
+# Folders of the tree that hold no engine code.
+OTHER_FOLDERS = {"bench", "build", "cmake", "data", "docs", "fuzz", "release", "scripts", "tests", "tools"}
+SOURCE_SUFFIXES = (".h", ".cpp")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
-def layer_of(path):
-    for rank, (_, prefixes) in enumerate(LAYERS):
-        if any(path.startswith(prefix) for prefix in prefixes):
-            return rank
-    return None
+def folder_of(path):
+    return path.split("/")[0]
+
+
+def rank_of(path):
+    folder = folder_of(path)
+    return LAYERS.index(folder) if folder in LAYERS else None
 
 
 def module_of(path):
     return os.path.splitext(path)[0]
 
 
+def unknown_folders(root):
+    """Top-level folders with engine sources that the layer list does not place."""
+    found = []
+    for name in sorted(os.listdir(root)):
+        directory = os.path.join(root, name)
+        if name.startswith(".") or name.startswith("build") or name in LAYERS or name in OTHER_FOLDERS:
+            continue
+        if os.path.isdir(directory) and any(f.endswith(SOURCE_SUFFIXES) for f in os.listdir(directory)):
+            found.append(f"{name}/ holds sources but is no layer: add it to LAYERS in its place")
+    return found
+
+
 def read_includes(root):
     edges = {}   # file -> [(line number, included path)]
-    for directory in SOURCE_DIRS:
-        for name in sorted(os.listdir(os.path.join(root, directory))):
-            if not name.endswith((".h", ".cpp")):
-                continue
-            path = f"{directory}/{name}"
-            with open(os.path.join(root, path), encoding="utf-8") as source:
-                edges[path] = [(number, match.group(1)) for number, line in enumerate(source, 1)
-                               if (match := INCLUDE.match(line))]
+    for directory in LAYERS:
+        folder = os.path.join(root, directory)
+        if not os.path.isdir(folder):
+            continue
+        for dirpath, _, names in sorted(os.walk(folder)):
+            for name in sorted(names):
+                if not name.endswith(SOURCE_SUFFIXES):
+                    continue
+                path = os.path.relpath(os.path.join(dirpath, name), root).replace(os.sep, "/")
+                with open(os.path.join(root, path), encoding="utf-8") as source:
+                    edges[path] = [(number, match.group(1)) for number, line in enumerate(source, 1)
+                                   if (match := INCLUDE.match(line))]
     return edges
 
 
@@ -48,29 +63,22 @@ def upward_includes(edges):
     offences = []
     for path, includes in edges.items():
         for number, included in includes:
-            low, high = layer_of(path), layer_of(included)
+            low, high = rank_of(path), rank_of(included)
             if high is not None and high > low:
-                offences.append(f"{path}:{number}: {LAYERS[low][0]} includes {included} from {LAYERS[high][0]} above it")
+                offences.append(f"{path}:{number}: {LAYERS[low]}/ includes {included} from {LAYERS[high]}/ above it")
     return offences
 
 
-def circles(edges):
-    graph = {}
-    for path, includes in edges.items():
-        source = module_of(path)
-        graph.setdefault(source, set())
-        for _, included in includes:
-            target = module_of(included)
-            if target != source and layer_of(included) is not None:
-                graph[source].add(target)
+def find_circles(graph):
+    """Every circle a depth-first search closes, as lists of nodes."""
     found, state, stack = [], {}, []
 
-    def visit(node):   # depth-first search; a grey node met again closes a circle
+    def visit(node):   # a grey node met again closes a circle
         state[node] = "grey"
         stack.append(node)
         for nxt in sorted(graph.get(node, ())):
             if state.get(nxt) == "grey":
-                found.append(" -> ".join(stack[stack.index(nxt):] + [nxt]))
+                found.append(stack[stack.index(nxt):] + [nxt])
             elif nxt not in state:
                 visit(nxt)
         stack.pop()
@@ -79,19 +87,49 @@ def circles(edges):
     for node in sorted(graph):
         if node not in state:
             visit(node)
-    return [f"modules include each other: {circle}" for circle in found]
+    return found
+
+
+def folder_circles(edges):
+    """Folders that include each other: one of them holds files of two layers, whatever the order says."""
+    graph, witness = {}, {}
+    for path, includes in edges.items():
+        source = folder_of(path)
+        graph.setdefault(source, set())
+        for number, included in includes:
+            target = folder_of(included)
+            if target != source and rank_of(included) is not None:
+                graph[source].add(target)
+                witness.setdefault((source, target), f"{path}:{number} includes {included}")
+    offences = []
+    for circle in find_circles(graph):
+        steps = "; ".join(witness[(a, b)] for a, b in zip(circle, circle[1:]))
+        offences.append(f"folders include each other ({' -> '.join(circle)}), so one holds files of two layers: {steps}")
+    return offences
+
+
+def module_circles(edges):
+    graph = {}
+    for path, includes in edges.items():
+        source = module_of(path)
+        graph.setdefault(source, set())
+        for _, included in includes:
+            target = module_of(included)
+            if target != source and rank_of(included) is not None:
+                graph[source].add(target)
+    return [f"modules include each other: {' -> '.join(circle)}" for circle in find_circles(graph)]
 
 
 def main():
     root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "..")
     edges = read_includes(root)
-    offences = upward_includes(edges) + circles(edges)
+    offences = unknown_folders(root) + upward_includes(edges) + folder_circles(edges) + module_circles(edges)
     for offence in offences:
         print(offence)
     if offences:
         print(f"{len(offences)} layer offences")
         return 1
-    print(f"layers in order: {len(edges)} files, {sum(len(i) for i in edges.values())} includes")
+    print(f"layers in order: {' < '.join(LAYERS)}; {len(edges)} files, {sum(len(i) for i in edges.values())} includes")
     return 0
 
 

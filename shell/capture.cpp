@@ -7,9 +7,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "core/clock.h"
+#include "core/diagnostics.h"
 #include "platform/platform.h"
-#include "shell/clock.h"
-#include "shell/diagnostics.h"
 #include "shell/options.h"
 #include "shell/png_writer.h"
 #include "shell/present.h"

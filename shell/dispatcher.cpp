@@ -2,14 +2,14 @@
 #include "shell/dispatcher.h"
 
 #include "camera/camera.h"
+#include "core/clock.h"
+#include "core/diagnostics.h"
+#include "core/keyboard.h"
 #include "parts/part_frames.h"
 #include "platform/gl.h"
 #include "render/composite.h"
 #include "render/lights.h"          // requestLightCrossFade
 #include "render/render_targets.h"  // the environment target is the frame's scratch target
-#include "shell/clock.h"
-#include "shell/diagnostics.h"
-#include "shell/keyboard.h"
 #include "shell/playlist.h"
 #include "shell/sync_track.h"
 

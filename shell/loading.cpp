@@ -12,6 +12,9 @@
 #include "assets/texture.h"
 #include "camera/camera.h"
 #include "camera/camera_file.h"
+#include "core/clock.h"
+#include "core/diagnostics.h"
+#include "core/keyboard.h"
 #include "parts/bounce_path.h"
 #include "parts/curve_object.h"
 #include "parts/part_frames.h"
@@ -23,9 +26,6 @@
 #include "render/mesh_draw.h"
 #include "render/render_targets.h"
 #include "render/shadow.h"
-#include "shell/clock.h"
-#include "shell/diagnostics.h"
-#include "shell/keyboard.h"
 #include "shell/playlist.h"
 
 static struct {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 static const ShowOptions DEFAULT_OPTIONS = {
     RUN_SHOW, "", DEFAULT_CAPTURE_FPS, -1, 0, {}, DEFAULT_WINDOW_WIDTH, DEFAULT_WINDOW_HEIGHT,

@@ -5,8 +5,8 @@
 #include <setjmp.h>   // libpng reports errors by longjmp
 #include <stdio.h>
 
+#include "core/diagnostics.h"
 #include "platform/platform.h"
-#include "shell/diagnostics.h"
 
 constexpr int MAX_PNG_ROWS = SCREEN_HEIGHT;   // the pictures are the show's frames
 

@@ -8,9 +8,9 @@
 // none of that code needs to know.
 #include "shell/present.h"
 
+#include "core/diagnostics.h"
 #include "platform/gl.h"
 #include "platform/platform.h"
-#include "shell/diagnostics.h"
 
 constexpr int MAX_MAPPED_DRAW_BUFFERS = 16;   // more than any driver's GL_MAX_DRAW_BUFFERS
 

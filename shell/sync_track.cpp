@@ -8,10 +8,10 @@
 
 #include "assets/data_file.h"
 #include "camera/camera_path.h"
+#include "core/clock.h"
+#include "core/diagnostics.h"
+#include "core/keyboard.h"
 #include "render/composite.h"
-#include "shell/clock.h"
-#include "shell/diagnostics.h"
-#include "shell/keyboard.h"
 #include "shell/playlist.h"   // requestNextPart
 
 static const char SYNC_FILE[] = "sync1.csv";

@@ -3,7 +3,7 @@
 #pragma once
 #include <stdio.h>
 
-#include "shell/clock.h"   // SYNC_FRAMES_PER_ROW
+#include "core/clock.h"   // SYNC_FRAMES_PER_ROW
 
 constexpr int MAX_SYNC_ROWS = 2048;    // rows the table holds; the last usable row is 2047
 constexpr int SYNC_FIELDS = 8;         // fields 0..6 come from the file, field 7 always reads 0

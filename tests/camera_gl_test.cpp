@@ -5,12 +5,12 @@
 #include <string>
 
 #include "camera/camera.h"
-#include "camera/camera_update.h"
 #include "camera/camera_kicks.h"
 #include "camera/camera_path.h"
+#include "camera/camera_update.h"
+#include "core/clock.h"
+#include "core/keyboard.h"
 #include "platform/gl.h"
-#include "shell/clock.h"
-#include "shell/keyboard.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include "camera/camera.h"
 #include "camera/camera_kicks.h"
+#include "core/clock.h"
+#include "core/keyboard.h"
 #include "shell/capture.h"
-#include "shell/clock.h"
 #include "shell/dispatcher.h"
-#include "shell/keyboard.h"
 #include "shell/sync_track.h"
 #include "tests/test_support.h"
 

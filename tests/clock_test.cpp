@@ -1,8 +1,8 @@
 // Clocks driven at exact times: elapsedMs, and demoTime's per-call truncation under a divisor.
 #include <gtest/gtest.h>
 
-#include "shell/clock.h"
-#include "shell/crt_rand.h"
+#include "core/clock.h"
+#include "core/crt_rand.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // are watched by the show's reference pictures (show_test), which grade and fade real frames.
 #include <gtest/gtest.h>
 
+#include "core/clock.h"
+#include "core/keyboard.h"
 #include "render/composite.h"
-#include "shell/clock.h"
 #include "shell/dispatcher.h"
-#include "shell/keyboard.h"
 #include "tests/test_support.h"
 
 // Frames of the composite's logic at exact times (ms on both clocks).

@@ -2,8 +2,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "core/gl_loader.h"
 #include "platform/platform.h"
-#include "shell/gl_loader.h"
 #include "tests/test_support.h"
 
 bool openTestGlContext() {

@@ -4,13 +4,13 @@
 #include <math.h>
 #include <string.h>
 
+#include "core/clock.h"
+#include "core/crt_rand.h"
+#include "core/keyboard.h"
 #include "parts/light_rig.h"
 #include "parts/part_frames.h"
 #include "render/lights.h"
 #include "render/mesh_draw.h"
-#include "shell/keyboard.h"
-#include "shell/clock.h"
-#include "shell/crt_rand.h"
 #include "shell/dispatcher.h"
 #include "shell/sync_track.h"
 

@@ -4,9 +4,9 @@
 #include <string.h>
 #include <string>
 
+#include "core/clock.h"
 #include "platform/gl.h"
 #include "render/lights.h"
-#include "shell/clock.h"
 #include "tests/test_support.h"
 
 struct Lights : ::testing::Test {

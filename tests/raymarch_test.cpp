@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "camera/camera.h"
 #include "assets/shader.h"
+#include "camera/camera.h"
+#include "core/clock.h"
+#include "core/keyboard.h"
 #include "parts/bounce_path.h"
 #include "parts/curve_object.h"
 #include "parts/raymarch.h"
 #include "platform/gl.h"
 #include "render/shadow.h"
-#include "shell/clock.h"
-#include "shell/keyboard.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,5 +1,4 @@
-# Shell: clocks, sync track, dispatcher and the show's start and end.
-lightrig_add_test(clock_test clock_test.cpp)
+# Shell: sync track, dispatcher and the show's start and end.
 lightrig_add_test(sync_track_test sync_track_test.cpp)
 lightrig_add_test(show_test show_test.cpp GL)
 # The reference pictures live in the source tree, where LIGHTRIG_UPDATE_PICTURES=1 rewrites them.

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "camera/camera.h"
+#include "core/clock.h"
+#include "core/keyboard.h"
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "render/render_targets.h"
-#include "shell/clock.h"
 #include "shell/dispatcher.h"
-#include "shell/keyboard.h"
-#include "shell/show.h"
 #include "shell/playlist.h"
+#include "shell/show.h"
 #include "shell/sync_track.h"
 #include "tests/test_support.h"
 

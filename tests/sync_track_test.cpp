@@ -4,9 +4,9 @@
 #include <string.h>
 
 #include "camera/camera_path.h"
-#include "shell/clock.h"
+#include "core/clock.h"
+#include "core/keyboard.h"
 #include "shell/dispatcher.h"
-#include "shell/keyboard.h"
 #include "shell/playlist.h"
 #include "shell/sync_track.h"
 #include "tests/test_support.h"

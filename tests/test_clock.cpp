@@ -1,5 +1,5 @@
 // Shared start of the tests that play frames at exact times.
-#include "shell/clock.h"
+#include "core/clock.h"
 #include "shell/show.h"
 #include "tests/test_support.h"
 

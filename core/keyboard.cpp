@@ -1,5 +1,5 @@
 // Owns keyState. Only Escape is read from the live keyboard; every other key is a sync-track event.
-#include "shell/keyboard.h"
+#include "core/keyboard.h"
 
 #include <string.h>
 

@@ -1,6 +1,6 @@
 // Diagnostic printers. This file is compiled twice: with LIGHTRIG_DEBUG_LOG for tests and
 // development, without it for the shipped show, where debugLog prints nothing.
-#include "shell/diagnostics.h"
+#include "core/diagnostics.h"
 
 #include <stdarg.h>
 #include <stdio.h>

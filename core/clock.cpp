@@ -1,6 +1,6 @@
 // Owns the counter base, the demo-clock accumulators and the per-frame time values. All live for the
 // whole run; resetClocks puts them back to their start-up values.
-#include "shell/clock.h"
+#include "core/clock.h"
 
 #include "platform/platform.h"
 

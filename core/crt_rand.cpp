@@ -1,5 +1,5 @@
 // Generator state of crtRand; reseeded wherever a part wants a repeatable layout.
-#include "shell/crt_rand.h"
+#include "core/crt_rand.h"
 
 #include <stdint.h>
 

@@ -1,11 +1,11 @@
 // Owns the loader's post-call hook and its begin/end tracking.
-#include "shell/gl_loader.h"
+#include "core/gl_loader.h"
 
 #include <stdarg.h>
 
+#include "core/diagnostics.h"
 #include "platform/gl.h"
 #include "platform/platform.h"
-#include "shell/diagnostics.h"
 
 static bool insideBeginEnd = false;   // glGetError is itself an error between glBegin and glEnd
 

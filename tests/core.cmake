@@ -1,0 +1,2 @@
+# The engine's base: clocks.
+lightrig_add_test(clock_test clock_test.cpp)
