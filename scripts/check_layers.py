@@ -90,17 +90,24 @@ def find_circles(graph):
     return found
 
 
-def folder_circles(edges):
-    """Folders that include each other: one of them holds files of two layers, whatever the order says."""
+def include_graph(edges, node_of):
+    """Edges between the nodes (folders or modules) that node_of gives, each with one include that
+    draws it, for the message."""
     graph, witness = {}, {}
     for path, includes in edges.items():
-        source = folder_of(path)
+        source = node_of(path)
         graph.setdefault(source, set())
         for number, included in includes:
-            target = folder_of(included)
+            target = node_of(included)
             if target != source and rank_of(included) is not None:
                 graph[source].add(target)
                 witness.setdefault((source, target), f"{path}:{number} includes {included}")
+    return graph, witness
+
+
+def folder_circles(edges):
+    """Folders that include each other: one of them holds files of two layers, whatever the order says."""
+    graph, witness = include_graph(edges, folder_of)
     offences = []
     for circle in find_circles(graph):
         steps = "; ".join(witness[(a, b)] for a, b in zip(circle, circle[1:]))
@@ -109,14 +116,7 @@ def folder_circles(edges):
 
 
 def module_circles(edges):
-    graph = {}
-    for path, includes in edges.items():
-        source = module_of(path)
-        graph.setdefault(source, set())
-        for _, included in includes:
-            target = module_of(included)
-            if target != source and rank_of(included) is not None:
-                graph[source].add(target)
+    graph, _ = include_graph(edges, module_of)
     return [f"modules include each other: {' -> '.join(circle)}" for circle in find_circles(graph)]
 
 
