@@ -11,6 +11,7 @@
 
 #include <pugixml.hpp>
 
+#include "assets/load_record.h"
 #include "assets/texture.h"
 #include "core/diagnostics.h"
 #include "platform/gl.h"
@@ -250,6 +251,7 @@ MeshObject *loadCollada(const char *path) {
     snprintf(localPath, sizeof localPath, "%s", path);
     for (char *c = localPath; *c; c++)
         if (*c == '\\') *c = '/';
+    noteAskedFile(localPath);
     pugi::xml_document document;
     const pugi::xml_parse_result result = document.load_file(localPath);
     if (!result) {

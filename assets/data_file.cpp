@@ -7,6 +7,7 @@
 #include <string.h>
 #include <strings.h>
 
+#include "assets/load_record.h"
 #include "core/diagnostics.h"
 
 static const char DATA_DIR[] = "data";
@@ -46,8 +47,12 @@ bool dataPath(const char *name, char *path, int pathSize) {
 }
 
 FILE *xfopen(const char *name, const char *mode) {
-    char path[MAX_DATA_PATH];
-    if (!dataPath(name, path, sizeof path)) return nullptr;
+    char asked[MAX_DATA_PATH];
+    snprintf(asked, sizeof asked, "%s/%s", DATA_DIR, name ? name : "(null)");
+    noteAskedFile(asked);
+    char path[MAX_DATA_PATH] = "";
+    FILE *file = dataPath(name, path, sizeof path) ? fopen(path, mode) : nullptr;
     debugLog("xfopen filename=[%s]\n", path);
-    return fopen(path, mode);
+    if (!file) noteLoadFallback("%s: cannot be opened", asked);
+    return file;
 }

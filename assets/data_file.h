@@ -5,7 +5,8 @@
 
 constexpr int MAX_DATA_PATH = 512;   // "data/" plus a short asset name
 
-// Opens data/<name> with the fopen mode, or returns null. Reports nothing on failure.
+// Opens data/<name> with the fopen mode, or returns null. Prints nothing on failure; the load record
+// keeps the name asked for and the failure.
 FILE *xfopen(const char *name, const char *mode);
 // Fills path with the file's path below data/ (the real spelling when the name matches a file in
 // another letter case). Returns false when the name does not fit.

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include "assets/data_file.h"
+#include "assets/load_record.h"
 #include "core/diagnostics.h"
 #include "platform/gl.h"
 
@@ -103,6 +104,8 @@ static void firstLogLine(GLuint program, char *line, int capacity) {
 static void linkStandIn(GLuint program, const char *vertexName, const char *fragmentName, bool missingFile) {
     char reason[256];
     firstLogLine(program, reason, (int)sizeof reason);
+    noteLoadFallback("shader %s + %s drawn as nothing", vertexName ? vertexName : "(none)",
+                     fragmentName ? fragmentName : "(none)");
     if (!missingFile)
         logError("shader %s + %s does not build, drawn as nothing: %s\n", vertexName ? vertexName : "(none)",
                  fragmentName ? fragmentName : "(none)", reason[0] ? reason : "no link log");

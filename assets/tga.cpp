@@ -8,6 +8,7 @@
 #include <string.h>
 
 #include "assets/data_file.h"
+#include "assets/load_record.h"
 #include "core/diagnostics.h"
 #include "platform/gl.h"   // GL_RGB, GL_RGBA for the record's format
 
@@ -155,6 +156,7 @@ bool loadtga(TgaImage *image, const char *name) {
     if (size < 0) size = 0;   // not seekable: reads as empty, refused as a short header
     if (size > MAX_TGA_FILE_BYTES) {
         fclose(file);
+        noteLoadFallback("data/%s: %ld bytes, too large for a TGA image", name, size);
         errorBox("Could not allocate memory for image", name);
         return false;
     }
@@ -168,5 +170,6 @@ bool loadtga(TgaImage *image, const char *name) {
     fclose(file);
     const bool ok = decodeTga(image, bytes, got, name);
     free(bytes);
+    if (!ok) noteLoadFallback("data/%s: no readable TGA image", name);
     return ok;
 }

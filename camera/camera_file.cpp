@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "assets/data_file.h"
+#include "assets/load_record.h"
 #include "camera/camera_path.h"
 #include "core/crt_rand.h"
 #include "core/diagnostics.h"
@@ -23,19 +24,22 @@ static void pointValues(int point, float *values[CAMERA_VALUES_PER_POINT]) {
     values[7] = &cameraPaths.fov[point];
 }
 
-void readCameraFile(FILE *file) {
+int readCameraFile(FILE *file) {
     memset(&cameraPaths, 0, sizeof cameraPaths);
     char line[CAMERA_FILE_LINE_BYTES] = "";
+    int numbersRead = 0;   // lines of their own that held a number
     for (int point = 0; point < MAX_CAMERA_POINTS; point++) {
         float *values[CAMERA_VALUES_PER_POINT];
         pointValues(point, values);
         for (int v = 0; v < CAMERA_VALUES_PER_POINT; v++) {
             // At the end of the file fgets leaves the buffer alone, so the last line repeats (a read
             // error empties it instead); a line that holds no number leaves the value as it was.
-            if (!fgets(line, sizeof line, file) && ferror(file)) line[0] = '\0';
-            sscanf(line, "%f", values[v]);
+            const bool gotLine = fgets(line, sizeof line, file) != nullptr;
+            if (!gotLine && ferror(file)) line[0] = '\0';
+            if (sscanf(line, "%f", values[v]) == 1 && gotLine) numbersRead++;
         }
     }
+    return numbersRead;
 }
 
 void jitterCameraTargets() {
@@ -56,14 +60,17 @@ void jitterCameraTargets() {
     }
 }
 
-void loadCameraFile() {
+bool loadCameraFile() {
     FILE *file = xfopen(CAMERA_FILE, "rt");
     if (!file) {
         debugLog("no cam file\n");
         memset(&cameraPaths, 0, sizeof cameraPaths);
-        return;
+        return false;
     }
-    readCameraFile(file);
+    const int numbersRead = readCameraFile(file);
     fclose(file);
     jitterCameraTargets();
+    if (numbersRead < CAMERA_FILE_LINES)
+        noteLoadFallback("data/%s: %d of %d lines hold a number", CAMERA_FILE, numbersRead, CAMERA_FILE_LINES);
+    return numbersRead == CAMERA_FILE_LINES;
 }

@@ -51,12 +51,13 @@ bool platformMessageBoxAllowed();
 void platformSetMessageBoxes(bool enabled);
 void platformMessageBox(const char *text, const char *caption);
 
-// Music: the four calls the shell makes. Failures leave a silent show; nothing is reported back.
-// With music switched off (offline rendering) init and load do nothing and no audio device is
-// opened; the timing of the show does not change.
+// Music: the four calls the shell makes. Failures leave a silent show. With music switched off
+// (offline rendering) init and load do nothing and no audio device is opened; the timing of the show
+// does not change. Loading returns null when the music is ready or there is no device to play it on,
+// else the reason the file cannot be played.
 void platformSetMusicEnabled(bool enabled);
 void platformMusicInit(int frequency);
-void platformMusicLoad(const char *path);
+const char *platformMusicLoad(const char *path);
 void platformMusicPlay();
 void platformMusicFree();
 

@@ -241,8 +241,10 @@ void platformMusicInit(int frequency) {
     audio.audioOpen = Mix_OpenAudio(frequency, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
 }
 
-void platformMusicLoad(const char *path) {
-    if (audio.audioOpen) audio.music = Mix_LoadMUS(path);
+const char *platformMusicLoad(const char *path) {
+    if (!audio.audioOpen) return nullptr;
+    audio.music = Mix_LoadMUS(path);
+    return audio.music ? nullptr : Mix_GetError();
 }
 
 void platformMusicPlay() {

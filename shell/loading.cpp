@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include "assets/collada.h"
+#include "assets/load_record.h"
 #include "assets/mesh.h"
 #include "assets/mesh_load.h"
 #include "assets/scene.h"
@@ -107,6 +108,17 @@ static void showFirstPicture() {
     platformHideCursor();
 }
 
+// The music lies beside the executable, not in data/. A file that cannot be played leaves the show
+// silent with its timing unchanged.
+static void loadMusic() {
+    static const char MUSIC_FILE[] = "music.mp3";
+    noteAskedFile(MUSIC_FILE);
+    if (const char *problem = platformMusicLoad(MUSIC_FILE)) {
+        logError("%s cannot be played, the show runs silent: %s\n", MUSIC_FILE, problem);
+        noteLoadFallback("%s: cannot be played", MUSIC_FILE);
+    }
+}
+
 static MeshObject *loadScaledMesh(const char *name, float factor) {
     MeshObject *mesh = loadMesh(name);
     scaleMesh(mesh, factor);
@@ -175,7 +187,7 @@ int loadAll() {
     steps(2);
 
     platformMusicInit(44100);
-    platformMusicLoad("music.mp3");
+    loadMusic();
     progressStep();
     milestone("loading bass %d\n");
     progressStep();

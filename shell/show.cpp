@@ -1,6 +1,7 @@
 // Program start-up and the main loop; the run flags live with the dispatcher, the clocks in clock.cpp.
 #include "shell/show.h"
 
+#include "assets/load_record.h"
 #include "camera/camera_kicks.h"
 #include "camera/camera_path.h"
 #include "camera/camera_update.h"
@@ -31,6 +32,7 @@ void resetShow() {
     resetLights();
     resetRaymarchChoreography();
     resetComposite();
+    resetLoadRecord();
 }
 
 bool startShow() {

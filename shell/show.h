@@ -8,7 +8,8 @@ int runShow();
 int runShowWindowed(int width, int height);
 // Every piece of show state back to its start-up value: clocks, keyboard, sync player, playlist
 // and dispatcher, camera playback, kicks and held pose, light rig, light cross-fade, centre-piece
-// choreography, composite. startShow begins with it; tests call it to start a fresh show.
+// choreography, composite, the load record. startShow begins with it; tests call it to start a fresh
+// show.
 void resetShow();
 // Start-up after the window exists: GL entry points, presentation, loading, sync track, music.
 // Returns false when the show should end before its first frame.

@@ -60,12 +60,13 @@ int readSyncTrack(FILE *file) {
     return rows;
 }
 
-void loadSyncTrack() {
+int loadSyncTrack() {
     FILE *file = xfopen(SYNC_FILE, "rt");
     if (!file) fatalExit(1, "can't open file data/%s: the show needs its sync track\n", SYNC_FILE);
     readSyncTrack(file);
     fclose(file);
     debugLog("sync track: %d rows\n", syncRowCount);
+    return syncRowCount;
 }
 
 void resetSyncFraction() {

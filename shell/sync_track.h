@@ -32,8 +32,8 @@ enum SyncEvent {
 extern float syncTable[MAX_SYNC_ROWS][SYNC_FIELDS];
 extern int syncRowCount;
 
-// Reads data/sync1.csv; a missing track ends the process with status 1.
-void loadSyncTrack();
+// Reads data/sync1.csv and returns its row count; a missing track ends the process with status 1.
+int loadSyncTrack();
 // Fills the table from an open text stream (header line first). Returns the row count.
 int readSyncTrack(FILE *file);
 // Plays the rows passed since the previous call. Called once per frame after frameTime is sampled.

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string>
 
+#include "assets/load_record.h"
 #include "camera/camera_file.h"
 #include "camera/camera_path.h"
 #include "tests/test_support.h"
@@ -31,12 +32,16 @@ void expectTarget(int p, float x, float y, float z) {
 
 class CameraFile : public ::testing::Test {
 protected:
-    void SetUp() override { enterScratchDir(); }
+    void SetUp() override {
+        enterScratchDir();
+        resetLoadRecord();
+    }
 };
 
 TEST_F(CameraFile, LinesFillSlotsPointsAndValuesAndTargetsAreJittered) {
     writeCountingFile(CAMERA_FILE_LINES);
-    loadCameraFile();
+    EXPECT_TRUE(loadCameraFile());
+    EXPECT_EQ(loadRecord.fallbackCount, 0);
     for (int n = 0; n < CAMERA_FILE_LINES; n++) {
         const int slot = n / 32, point = (n / 8) % 4, value = n % 8;
         // Targets come from the file only for points 1..3 of every fourth slot.
@@ -66,7 +71,7 @@ TEST_F(CameraFile, ShortFileRepeatsItsLastLineAndBadLinesKeepTheValue) {
     writeDataText("cams.cam", "  1.5 metres\nnot a number\n-2e1\n7");
     FILE *file = fopen("data/cams.cam", "rt");
     ASSERT_NE(file, nullptr);
-    readCameraFile(file);
+    EXPECT_EQ(readCameraFile(file), 3) << "numbers on lines of their own: 1.5, -2e1 and 7";
     fclose(file);
     EXPECT_EQ(stored(0, 0), 1.5f);
     EXPECT_EQ(stored(0, 1), 0.0f);
@@ -74,14 +79,23 @@ TEST_F(CameraFile, ShortFileRepeatsItsLastLineAndBadLinesKeepTheValue) {
     for (int n = 3; n < CAMERA_FILE_LINES; n++) ASSERT_EQ(stored(n / 8, n % 8), 7.0f) << "line " << n;
 }
 
+// A whole file less its last line loads, and says it was short.
+TEST_F(CameraFile, FileOneLineShortIsReportedAsNotWhole) {
+    writeCountingFile(CAMERA_FILE_LINES - 1);
+    EXPECT_FALSE(loadCameraFile());
+    ASSERT_EQ(loadRecord.fallbackCount, 1);
+    EXPECT_STREQ(loadRecord.fallbacks[0], "data/cams.cam: 1023 of 1024 lines hold a number");
+}
+
 TEST_F(CameraFile, MissingFileLogsAndLeavesTheTableZero) {
     writeCountingFile(CAMERA_FILE_LINES);
     loadCameraFile();
     remove("data/cams.cam");
     testing::internal::CaptureStdout();
-    loadCameraFile();
+    EXPECT_FALSE(loadCameraFile());
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("no cam file\n"), std::string::npos) << log;
+    EXPECT_STREQ(loadRecord.fallbacks[0], "data/cams.cam: cannot be opened");
     for (int n = 0; n < CAMERA_FILE_LINES; n++) ASSERT_EQ(stored(n / 8, n % 8), 0.0f);
 }
 

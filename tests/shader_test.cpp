@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "assets/load_record.h"
 #include "assets/shader.h"
 #include "platform/gl.h"
 #include "tests/test_support.h"
@@ -80,6 +81,7 @@ TEST_F(ShaderGl, MeshProgramsLinkWithTheFixedAttributeLocations) {
 
 TEST_F(ShaderGl, BrokenProgramsAreReportedOnceAndStayUsableWithoutGlErrors) {
     writeDataText("broken.frag", "#version 120\nvoid main() { gl_FragColor = undefinedThing; }\n");
+    resetLoadRecord();
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     const ShaderProgram broken = buildShaderProgram("mesh.vert", "broken.frag");
@@ -104,6 +106,11 @@ TEST_F(ShaderGl, BrokenProgramsAreReportedOnceAndStayUsableWithoutGlErrors) {
     EXPECT_EQ(errors.rfind("shader mesh.vert + broken.frag does not build, drawn as nothing: ", 0), 0u) << errors;
     EXPECT_NE(errors.find("\nEither vertex shader or fragment shader file not found.\n"), std::string::npos) << errors;
     EXPECT_EQ(errors.find("ERROR"), std::string::npos) << errors;
+    // The load record: the missing file, and both pairs drawn as nothing.
+    ASSERT_EQ(loadRecord.fallbackCount, 3);
+    EXPECT_STREQ(loadRecord.fallbacks[0], "shader mesh.vert + broken.frag drawn as nothing");
+    EXPECT_STREQ(loadRecord.fallbacks[1], "data/absent.vert: cannot be opened");
+    EXPECT_STREQ(loadRecord.fallbacks[2], "shader absent.vert + mesh.frag drawn as nothing");
     for (const ShaderProgram program : {broken, missing}) {
         GLint linked = GL_FALSE;
         glGetProgramiv(program, GL_LINK_STATUS, &linked);

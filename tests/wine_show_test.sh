@@ -2,11 +2,14 @@
 # The Windows release under Wine, unzipped into an empty folder: the same moments through --frames
 # give the same pictures as the Linux build (both on llvmpipe), a sync table with part changes and an
 # exit row ends the show with status 0, a missing sync table ends it with status 1 and its message, and
-# --capture without ffmpeg ends with status 2.
+# --capture without ffmpeg ends with status 2. The runs on the release's own content (the pictures, and
+# the real-time run with its music) print nothing on standard error but progress and report no file
+# they could not use (tests/clean_output.sh).
 # Usage: wine_show_test.sh WINEPREFIX RELEASE_ZIP LINUX_LIGHTRIG LINUX_SHOW_DIR
 set -u
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 zip=$2 linux_exe=$3 show=$4
+source "$(cd "$(dirname "$0")" && pwd)/clean_output.sh"
 # Early moments at a low rate: each rendered frame costs about a second on llvmpipe.
 MOMENTS=3,8
 FPS=2
@@ -28,8 +31,9 @@ export CI=${CI:-true}
 # 1. The same moments from both builds.
 (cd "$show" && "$linux_exe" --frames "$work/linux" --at $MOMENTS --fps $FPS > "$work/linux.txt" 2>&1) ||
   { echo "FAIL: the Linux build's --frames run"; cat "$work/linux.txt"; fail=1; }
-(cd "$release" && timeout 600 wine lightrig.exe --frames "$work/wine" --at $MOMENTS --fps $FPS > "$work/wine.txt" 2>&1) ||
-  { echo "FAIL: lightrig.exe --frames under Wine"; cat "$work/wine.txt"; fail=1; }
+(cd "$release" && timeout 600 wine lightrig.exe --frames "$work/wine" --at $MOMENTS --fps $FPS > "$work/wine.txt" 2> "$work/wine-err.txt") ||
+  { echo "FAIL: lightrig.exe --frames under Wine"; cat "$work/wine-err.txt"; fail=1; }
+check_clean_run "lightrig.exe --frames on the release's content" "$work/wine.txt" "$work/wine-err.txt" || fail=1
 for t in ${MOMENTS//,/ }; do
   a=$work/linux/frame-$t.png b=$work/wine/frame-$t.png
   if [ ! -f "$a" ] || [ ! -f "$b" ]; then echo "FAIL: no picture of $t s from both builds"; fail=1; continue; fi
@@ -55,6 +59,7 @@ cp -r "$release" "$work/track"
 status=$?
 if [ $status -ne 0 ]; then echo "FAIL: the sync table's exit row gave status $status"; cat "$work/track/err.txt"; fail=1
 else echo "ok: a sync table with part changes and an exit row ends with status 0"; fi
+check_clean_run "lightrig.exe in real time with the music" "$work/track/out.txt" "$work/track/err.txt" || fail=1
 
 # 3. No sync table: a clear message and status 1.
 rm "$work/track/data/sync1.csv"
