@@ -3,8 +3,8 @@
 # Wayland session) it records the show to build/show/lightrig.mp4 instead, at a frame rate chosen
 # so that the recording takes minutes, after saying how long it will take; the offline modes need
 # no X server (SDL's offscreen driver with EGL). Arguments go to lightrig (see lightrig --help);
-# paths in them are relative to the folder the command was typed in, where lightrig runs (it finds
-# its content beside itself). The show's own progress lines go to build/show/lightrig.log.
+# the paths of --capture and --frames are relative to the folder the command was typed in. The
+# show's own progress lines go to build/show/lightrig.log.
 set -euo pipefail
 here=$PWD
 cd "$(dirname "$0")/.."
@@ -18,15 +18,28 @@ log=$show/lightrig.log
 # allocations cut them to about 13,000 and loading by a sixth on this kind of machine. A glibc
 # without the setting ignores it.
 export GLIBC_TUNABLES="glibc.malloc.hugetlb=1${GLIBC_TUNABLES:+:$GLIBC_TUNABLES}"
-# lightrig ARGS...: from the user's folder, its progress lines (loading, allocations, frame
-# counters: hundreds of them) into the log; --help and --version print as they are.
+# lightrig ARGS...: runs in build/show (the repository's own top folder has a data/ of shaders only,
+# which the show would take for its content), with the paths of --capture and --frames made
+# relative to the folder the command was typed in; its progress lines (loading, allocations, frame
+# counters: hundreds of them) go into the log; --help and --version print as they are.
 lightrig() {
-  local arg
+  local arg args=() path_next=
   for arg in "$@"; do
-    case $arg in -h|--help|--version) (cd "$here" && exec "$show/lightrig" "$@"); return ;; esac
+    case $arg in -h|--help|--version) "$show/lightrig" "$@"; return ;; esac
+    if [ -n "$path_next" ]; then arg=$(absolute "$arg"); path_next=
+    else
+      case $arg in
+        --capture|--frames) path_next=1 ;;
+        --capture=*|--frames=*) arg=${arg%%=*}=$(absolute "${arg#*=}") ;;
+      esac
+    fi
+    args+=("$arg")
   done
   echo "run: the show's progress lines go to $log"
-  (cd "$here" && exec "$show/lightrig" "$@") > "$log"
+  (cd "$show" && exec ./lightrig "${args[@]}") > "$log"
+}
+absolute() {
+  case $1 in /*|"") echo "$1" ;; *) echo "$here/$1" ;; esac
 }
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   lightrig "$@"
