@@ -3,10 +3,10 @@
 # give the same pictures as the Linux build (both on llvmpipe), a sync table with part changes and an
 # exit row ends the show with status 0, a missing sync table ends it with status 1 and its message, and
 # --capture without ffmpeg ends with status 2.
-# Usage: wine_show_test.sh WINEPREFIX RELEASE_ZIP LINUX_LIGHTRIG LINUX_SHOW_DIR
+# Usage: wine_show_test.sh WINEPREFIX WINDOWS_BUILD_DIR LINUX_LIGHTRIG LINUX_SHOW_DIR
 set -u
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-zip=$2 linux_exe=$3 show=$4
+zip=$(ls "$2"/lightrig-*-windows-x86_64.zip 2>/dev/null | head -n1) linux_exe=$3 show=$4
 # Early moments at a low rate: each rendered frame costs about a second on llvmpipe.
 MOMENTS=3,8
 FPS=2
@@ -14,9 +14,9 @@ work=$(mktemp -d /tmp/lightrig-wine-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail=0
 command -v wine >/dev/null || { echo "FAIL: wine is not installed"; exit 1; }
-[ -f "$zip" ] || { echo "FAIL: $zip is missing (run scripts/build-windows.sh)"; exit 1; }
+[ -f "$zip" ] || { echo "FAIL: no release zip in $2 (run scripts/build-windows.sh)"; exit 1; }
 unzip -q "$zip" -d "$work/unzipped" || { echo "FAIL: cannot unzip $zip"; exit 1; }
-release=$work/unzipped/lightrig-windows
+release=$work/unzipped/$(basename "$zip" .zip)
 for f in lightrig.exe data/sync1.csv music.mp3 README.txt; do
   [ -f "$release/$f" ] || { echo "FAIL: $f is not in the zip"; fail=1; }
 done
