@@ -37,6 +37,8 @@ lightrig() {
   done
   echo "run: the show's progress lines go to $log"
   (cd "$show" && exec ./lightrig "${args[@]}") > "$log"
+  # The offline modes' closing report (what was written where) is worth reading here.
+  grep -E '^(capture|frames): ' "$log" | tail -n1 | sed 's/^/run: /' || true
 }
 absolute() {
   case $1 in /*|"") echo "$1" ;; *) echo "$here/$1" ;; esac
@@ -46,7 +48,7 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exit
 fi
 if [ $# -gt 0 ]; then
-  echo "run: no display; running lightrig $* off screen"
+  case " $* " in *" --help "*|*" -h "*|*" --version "*) ;; *) echo "run: no display; running lightrig $* off screen" ;; esac
   lightrig "$@"
   exit
 fi
