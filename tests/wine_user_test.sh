@@ -2,7 +2,8 @@
 # The Windows release under Wine as a person uses it, unzipped into an empty folder and started from
 # another folder: the default full-screen show plays its music (SDL's disk audio driver records what
 # the sound card would get; it must be the start of music.mp3) and ends on Escape with status 0;
-# --windowed ends on Escape and on closing its window, with status 0. Also: lightrig.exe is a Windows
+# --windowed ends on Escape and on closing its window, with status 0; a relative --frames folder is
+# the one it was started in. Also: lightrig.exe is a Windows
 # GUI program (no console window on a double-click) whose --version still reaches a pipe.
 # Usage: wine_user_test.sh WINEPREFIX WINDOWS_BUILD_DIR CLOSE_WINDOW_PROGRAM MUSIC_MATCH_SCRIPT
 set -u
@@ -104,4 +105,11 @@ if wait_for_music closed; then
   if [ -z "$window" ]; then echo "FAIL: no window called Lightrig"; fail=1
   else "$close_window" "$window"; finish "the windowed show on closing its window" || fail=1; fi
 else fail=1; fi
+
+# 4. A relative --frames folder is where the command was given, not beside lightrig.exe.
+(cd "$work/elsewhere" && wine "$release/lightrig.exe" --frames shots --at 0 --fps 1 > "$work/frames.out" 2>&1)
+status=$?
+if [ $status -ne 0 ] || [ ! -f "$work/elsewhere/shots/frame-0.png" ] || [ -e "$release/shots" ]; then
+  echo "FAIL: --frames shots from another folder: status $status"; tail -3 "$work/frames.out"; fail=1
+else echo "ok: --frames shots from another folder writes there"; fi
 exit $fail
