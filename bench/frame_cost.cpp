@@ -143,6 +143,10 @@ int main(int argc, char **argv) {
     if (passTimers && overdraw) printOverdrawTable(names, count);
     else if (passTimers) printPassTable(names, count);
     else printf("no timer queries on this GL: no table per pass\n");
+    // Asked for only now, so that waiting for the display never enters the figures above.
+    const int interval = platformApplySwapInterval();
+    printf("swap interval: %d (the show asks for -1, late swaps tearing, then 1; 0 means this driver "
+           "cannot sync to the display)\n", interval);
     endShow();
     return 0;
 }

@@ -40,6 +40,12 @@ int platformEscapeState();
 // Handles pending window-system events so the window stays responsive. Called once per frame.
 void platformPumpEvents();
 void platformHideCursor();
+// Visible windows ask for a swap interval of 1 (late swaps tear instead of waiting a whole frame:
+// -1, where the driver offers it) unless switched off before the window opens.
+void platformSetVsync(bool enabled);
+// Asks the current context for the interval chosen above; returns the one it got (0 when the
+// driver cannot sync to the display).
+int platformApplySwapInterval();
 void platformSwapBuffers();
 // Called by platformSwapBuffers right before each swap, with the context current; the engine
 // scales its picture into the drawable there. Null removes it.
@@ -74,3 +80,17 @@ bool platformProgramOnPath(const char *name);
 bool platformIsTerminal(FILE *stream);
 // True when path is a directory afterwards.
 bool platformMakeDirectory(const char *path);
+// True when something (file or folder) is at path.
+bool platformPathExists(const char *path);
+// The folder the process works in, and a change of it; false when it does not fit or fails.
+bool platformWorkingFolder(char *folder, int capacity);
+bool platformChangeFolder(const char *folder);
+// path made absolute against the working folder (copied when it already is); false when it does
+// not fit.
+bool platformAbsolutePath(const char *path, char *absolute, int capacity);
+// The folder that holds the running executable, ending in a separator; false when the system
+// cannot tell or it does not fit.
+bool platformExecutableFolder(char *folder, int capacity);
+// Windows GUI program started from a console: its standard output and error go to that console
+// unless they already lead somewhere (a file, a pipe). Nothing elsewhere.
+void platformAttachConsole();

@@ -7,7 +7,8 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include <direct.h>   // _mkdir
+#include <windows.h>  // the parent's console
+#include <direct.h>   // _mkdir, _getcwd, _chdir
 #include <io.h>       // _isatty, _access
 #else
 #include <signal.h>   // SIGPIPE
@@ -119,5 +120,63 @@ bool platformMakeDirectory(const char *path) {
     return _mkdir(path) == 0;
 #else
     return mkdir(path, 0755) == 0;
+#endif
+}
+
+bool platformPathExists(const char *path) {
+    struct stat info;
+    return stat(path, &info) == 0;
+}
+
+bool platformWorkingFolder(char *folder, int capacity) {
+#ifdef _WIN32
+    return _getcwd(folder, capacity) != nullptr;
+#else
+    return getcwd(folder, capacity) != nullptr;
+#endif
+}
+
+bool platformChangeFolder(const char *folder) {
+#ifdef _WIN32
+    return _chdir(folder) == 0;
+#else
+    return chdir(folder) == 0;
+#endif
+}
+
+static bool isAbsolute(const char *path) {
+#ifdef _WIN32
+    // A network name, a name from the root of the current drive, or one with a drive letter.
+    if (path[0] == '\\' || path[0] == '/') return true;
+    return path[0] && path[1] == ':';
+#else
+    return path[0] == '/';
+#endif
+}
+
+bool platformAbsolutePath(const char *path, char *absolute, int capacity) {
+    if (isAbsolute(path)) return snprintf(absolute, capacity, "%s", path) < capacity;
+    char folder[MAX_PATH_NAME];
+    if (!platformWorkingFolder(folder, sizeof folder)) return false;
+    const size_t length = strlen(folder);
+    const bool separated = length > 0 && (folder[length - 1] == '/' || folder[length - 1] == '\\');
+    const int n = snprintf(absolute, capacity, "%s%s%s", folder, separated ? "" : "/", path);
+    return n >= 0 && n < capacity;
+}
+
+#ifdef _WIN32
+// A handle counts when the system knows what it leads to: a file, a pipe or a console.
+static bool validStandardHandle(DWORD which) {
+    HANDLE handle = GetStdHandle(which);
+    return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+#endif
+
+void platformAttachConsole() {
+#ifdef _WIN32
+    const bool out = validStandardHandle(STD_OUTPUT_HANDLE), err = validStandardHandle(STD_ERROR_HANDLE);
+    if ((out && err) || !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    if (!out) freopen("CONOUT$", "w", stdout);
+    if (!err) freopen("CONOUT$", "w", stderr);
 #endif
 }

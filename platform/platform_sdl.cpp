@@ -14,6 +14,7 @@ static struct {
     bool escapeLatched;   // Escape went down (or quit was asked) since the last query
     bool quitSeen;        // window closed or SIGTERM/SIGINT: reads as Escape held from then on
     bool messageBoxes = true;
+    bool noVsync;            // --no-vsync: swaps never wait for the display
     void (*presentHook)();   // scales the engine's picture into the drawable before a swap
 } host;
 
@@ -124,11 +125,26 @@ static bool displayHasShowMode() {
     return closest.w == SCREEN_WIDTH && closest.h == SCREEN_HEIGHT;
 }
 
+void platformSetVsync(bool enabled) {
+    host.noVsync = !enabled;
+}
+
+// On a GPU an unsynced swap tears and renders frames nobody sees; a late frame tears rather than
+// waiting for the next refresh where the driver offers that (-1). Software drivers refuse both.
+int platformApplySwapInterval() {
+    if (host.noVsync) SDL_GL_SetSwapInterval(0);
+    else if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+    return SDL_GL_GetSwapInterval();
+}
+
 bool platformOpenWindow() {
     if (!initDisplayVideo()) return false;
     const Uint32 fullscreen = displayHasShowMode() ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
-    return createWindowAndContext(fullscreen | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
-                                  0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    if (!createWindowAndContext(fullscreen | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
+                                0, 0, SCREEN_WIDTH, SCREEN_HEIGHT))
+        return false;
+    platformApplySwapInterval();
+    return true;
 }
 
 // Without an X or Wayland display the hidden window of the offline modes comes from SDL's offscreen
@@ -145,8 +161,19 @@ bool platformOpenHiddenWindow() {
 }
 
 bool platformOpenResizableWindow(int width, int height) {
-    return createWindowAndContext(SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
-                                  SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height);
+    if (!createWindowAndContext(SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
+                                SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height))
+        return false;
+    platformApplySwapInterval();
+    return true;
+}
+
+bool platformExecutableFolder(char *folder, int capacity) {
+    char *base = SDL_GetBasePath();
+    if (!base) return false;
+    const bool fits = snprintf(folder, capacity, "%s", base) < capacity;
+    SDL_free(base);
+    return fits;
 }
 
 void platformDrawableSize(int *width, int *height) {

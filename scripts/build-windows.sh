@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows release on Debian: lightrig.exe (x86-64, one static executable) with
-# data/, music.mp3 and README.txt, zipped as build-windows/lightrig-windows.zip.
+# data/, music.mp3 and README.txt, zipped as build-windows/lightrig-VERSION-windows-x86_64.zip.
 # The libraries come from Debian's own source packages, built with mingw-w64 once (windows-deps.sh)
 # and kept in the user's cache; the content comes from the Linux build in build/, byte for byte.
 set -euo pipefail
@@ -34,13 +34,15 @@ cmake -S . -B "$OUT/lightrig" -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_
 cmake --build "$OUT/lightrig" -j"$JOBS"
 
 # --- the release folder and its zip ------------------------------------------------------------
-RELEASE=$OUT/lightrig-windows
-rm -rf "$RELEASE" "$OUT/lightrig-windows.zip"
+VERSION=$(cat "$OUT/lightrig/version.txt")
+NAME=lightrig-$VERSION-windows-x86_64
+RELEASE=$OUT/$NAME
+rm -rf "$OUT"/lightrig-*windows*
 mkdir -p "$RELEASE"
 cp "$OUT/lightrig/show/lightrig.exe" "$RELEASE/"
 x86_64-w64-mingw32-strip "$RELEASE/lightrig.exe"
 cp -r build/show/data "$RELEASE/data"
 cp build/show/music.mp3 "$RELEASE/"
-sed 's/$/\r/' platform/windows/README.txt > "$RELEASE/README.txt"
-(cd "$OUT" && zip -q -r -X lightrig-windows.zip lightrig-windows)
-echo "build-windows: $OUT/lightrig-windows.zip"
+sed -e "s/@VERSION@/$VERSION/" -e 's/$/\r/' platform/windows/README.txt > "$RELEASE/README.txt"
+(cd "$OUT" && zip -q -r -X "$NAME.zip" "$NAME")
+echo "build-windows: $OUT/$NAME.zip"

@@ -10,15 +10,8 @@ mkdir -p "$SOURCES" "$PREFIX"
 APT_DIR=$DEPS/apt
 fetch_sources() {
   mkdir -p "$APT_DIR/lists/partial" "$APT_DIR/cache/archives/partial"
-  # The machine's own main archive (its first stanza: the security archive may have no sources).
-  local machine=/etc/apt/sources.list.d/debian.sources uris=http://deb.debian.org/debian
-  local suites="bookworm bookworm-updates"
-  if [ -f "$machine" ]; then
-    uris=$(awk '/^URIs:/ { sub(/^URIs: */, ""); print; exit }' "$machine")
-    suites=$(awk '/^Suites:/ { sub(/^Suites: */, ""); print; exit }' "$machine")
-  fi
-  printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' "$uris" "$suites" \
-    /usr/share/keyrings/debian-archive-keyring.gpg > "$APT_DIR/src.sources"
+  # The machine's own main archive, from its apt sources (scripts/apt-sources.sh says when none).
+  bash "$ROOT/scripts/apt-sources.sh" > "$APT_DIR/src.sources" || exit 1
   APT_OPTIONS=(-o "Dir::Etc::sourcelist=$APT_DIR/src.sources" -o Dir::Etc::sourceparts=/dev/null
                -o "Dir::State::Lists=$APT_DIR/lists" -o "Dir::Cache=$APT_DIR/cache" -o APT::Sandbox::User=root)
   apt-get "${APT_OPTIONS[@]}" update -qq

@@ -1,11 +1,17 @@
 // Program entry: the options choose between the show, a window, a capture and pictures.
+#include "platform/platform.h"
 #include "shell/capture.h"
+#include "shell/data_folder.h"
 #include "shell/options.h"
 #include "shell/show.h"
 
 int main(int argc, char **argv) {
-    const int status = parseOptions(argc, argv);
+    platformAttachConsole();
+    int status = parseOptions(argc, argv);
     if (status >= 0) return status;
+    status = enterDataFolder();
+    if (status >= 0) return status;
+    platformSetVsync(options.vsync);
     switch (options.mode) {
     case RUN_WINDOWED: return runShowWindowed(options.windowWidth, options.windowHeight);
     case RUN_CAPTURE: return runCapture();

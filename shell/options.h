@@ -27,11 +27,16 @@ struct ShowOptions {
     int momentCount;
     int momentMs[MAX_MOMENTS];       // frames: ms from the first frame, ascending, no duplicates
     int windowWidth, windowHeight;   // windowed: initial window size in pixels
+    bool vsync;                      // swaps wait for the display (--no-vsync turns it off)
 };
+
+// "lightrig" and the version it was built as: the project's version, with the commit when built
+// from a clone.
+extern const char *const LIGHTRIG_VERSION_LINE;
 
 extern ShowOptions options;
 
 // Fills options from the arguments (every field starts from its default). Returns -1 when the program should go on; otherwise the exit
-// status: 0 after --help (printed on stdout), 2 after bad arguments (the problem and the usage on
+// status: 0 after --help or --version (printed on stdout), 2 after bad arguments (the problem and the usage on
 // stderr).
 int parseOptions(int argc, const char *const *argv);

@@ -62,6 +62,32 @@ TEST(Options, Windowed) {
     EXPECT_EQ(768, options.windowHeight);
 }
 
+TEST(Options, VsyncUnlessSwitchedOffInEveryMode) {
+    ASSERT_EQ(-1, parse({}));
+    EXPECT_TRUE(options.vsync);
+    ASSERT_EQ(-1, parse({"--windowed", "--no-vsync"}));
+    EXPECT_FALSE(options.vsync);
+    ASSERT_EQ(-1, parse({"--no-vsync"}));
+    EXPECT_EQ(RUN_SHOW, options.mode);
+    EXPECT_FALSE(options.vsync);
+    ASSERT_EQ(-1, parse({"--windowed"}));
+    EXPECT_TRUE(options.vsync);
+}
+
+// "lightrig VERSION" on stdout, status 0, whatever else is on the line; nothing on stderr.
+TEST(Options, VersionPrintsOneLineAndExitsWithStatusZero) {
+    for (const auto &args : {std::initializer_list<const char *>{"--version"}, {"--windowed", "--version"}}) {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(0, parse(args));
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ("", testing::internal::GetCapturedStderr());
+        EXPECT_EQ(std::string(LIGHTRIG_VERSION_LINE) + "\n", out);
+        EXPECT_EQ(0u, out.find("lightrig ")) << out;
+        EXPECT_NE(std::string::npos, out.find('.')) << out;   // a version number, not an empty string
+    }
+}
+
 TEST(Options, BadArgumentsPrintUsageAndGiveStatusTwo) {
     const char *const bad[][8] = {
         {"--capture", "a.mp4", "--frames", "d", "--at", "1"},   // the two offline modes exclude each other

@@ -23,5 +23,16 @@ endforeach()
 
 add_test(NAME wine_show
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_show_test.sh ${LIGHTRIG_WINE_PREFIX}
-    ${LIGHTRIG_WINDOWS_BUILD}/lightrig-windows.zip $<TARGET_FILE:lightrig> ${LIGHTRIG_SHOW_DIR})
+    ${LIGHTRIG_WINDOWS_BUILD} $<TARGET_FILE:lightrig> ${LIGHTRIG_SHOW_DIR})
 set_tests_properties(wine_show PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 RUN_SERIAL TRUE LABELS "wine;gl")
+
+# The release as a person uses it: full screen with music and Escape, a window ended by Escape and by
+# its close button, all started from another folder. The display has no window manager to send the
+# close request: a small X program does.
+find_package(X11 REQUIRED)
+add_executable(close_window close_window.c)
+target_link_libraries(close_window PRIVATE X11::X11)
+add_test(NAME wine_user
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine_user_test.sh ${LIGHTRIG_WINE_PREFIX} ${LIGHTRIG_WINDOWS_BUILD}
+    $<TARGET_FILE:close_window> ${CMAKE_CURRENT_SOURCE_DIR}/music_match.py)
+set_tests_properties(wine_user PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 900 RUN_SERIAL TRUE LABELS "wine;gl")

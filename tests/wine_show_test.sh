@@ -5,10 +5,10 @@
 # --capture without ffmpeg ends with status 2. The runs on the release's own content (the pictures, and
 # the real-time run with its music) print nothing on standard error but progress and report no file
 # they could not use (tests/clean_output.sh).
-# Usage: wine_show_test.sh WINEPREFIX RELEASE_ZIP LINUX_LIGHTRIG LINUX_SHOW_DIR
+# Usage: wine_show_test.sh WINEPREFIX WINDOWS_BUILD_DIR LINUX_LIGHTRIG LINUX_SHOW_DIR
 set -u
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-zip=$2 linux_exe=$3 show=$4
+zip=$(ls "$2"/lightrig-*-windows-x86_64.zip 2>/dev/null | head -n1) linux_exe=$3 show=$4
 source "$(cd "$(dirname "$0")" && pwd)/clean_output.sh"
 # Early moments at a low rate: each rendered frame costs about a second on llvmpipe.
 MOMENTS=3,8
@@ -17,9 +17,9 @@ work=$(mktemp -d /tmp/lightrig-wine-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail=0
 command -v wine >/dev/null || { echo "FAIL: wine is not installed"; exit 1; }
-[ -f "$zip" ] || { echo "FAIL: $zip is missing (run scripts/build-windows.sh)"; exit 1; }
+[ -f "$zip" ] || { echo "FAIL: no release zip in $2 (run scripts/build-windows.sh)"; exit 1; }
 unzip -q "$zip" -d "$work/unzipped" || { echo "FAIL: cannot unzip $zip"; exit 1; }
-release=$work/unzipped/lightrig-windows
+release=$work/unzipped/$(basename "$zip" .zip)
 for f in lightrig.exe data/sync1.csv music.mp3 README.txt; do
   [ -f "$release/$f" ] || { echo "FAIL: $f is not in the zip"; fail=1; }
 done
