@@ -13,7 +13,7 @@
 #include "core/diagnostics.h"
 
 static const ShowOptions DEFAULT_OPTIONS = {
-    RUN_SHOW, "", DEFAULT_CAPTURE_FPS, -1, 0, {}, DEFAULT_WINDOW_WIDTH, DEFAULT_WINDOW_HEIGHT,
+    RUN_SHOW, "", DEFAULT_CAPTURE_FPS, -1, 0, {}, DEFAULT_WINDOW_WIDTH, DEFAULT_WINDOW_HEIGHT, -1, -1,
 };
 
 ShowOptions options = DEFAULT_OPTIONS;
@@ -66,6 +66,24 @@ static bool storeMoments(const std::vector<double> &seconds) {
     return true;
 }
 
+// --from / --to in seconds into ms; the range must not run backwards.
+static bool storeRange(const CLI::Option *fromOption, double fromSeconds, const CLI::Option *toOption,
+                       double toSeconds) {
+    for (const double s : {fromSeconds, toSeconds}) {
+        if (!(s >= 0.0) || s * 1000.0 > MAX_MOMENT_MS) {
+            logError("--from/--to: %g is not a moment of the show (seconds from 0 to %d)\n", s, MAX_MOMENT_MS / 1000);
+            return false;
+        }
+    }
+    if (fromOption->count() > 0) options.fromMs = (int)lround(fromSeconds * 1000.0);
+    if (toOption->count() > 0) options.toMs = (int)lround(toSeconds * 1000.0);
+    if (options.toMs >= 0 && options.toMs < (options.fromMs > 0 ? options.fromMs : 0)) {
+        logError("--to: the range ends (%g s) before it starts (%g s)\n", toSeconds, fromSeconds);
+        return false;
+    }
+    return true;
+}
+
 int parseOptions(int argc, const char *const *argv) {
     options = DEFAULT_OPTIONS;
     CLI::App app{"Lightrig, a real-time light-rig show. Without options it plays full screen at 1920 x 1080 "
@@ -73,7 +91,7 @@ int parseOptions(int argc, const char *const *argv) {
                  "lightrig"};
     std::string capture, frames, size;
     std::vector<double> moments;
-    double durationSeconds = 0.0;
+    double durationSeconds = 0.0, fromSeconds = 0.0, toSeconds = 0.0;
     int fps = DEFAULT_CAPTURE_FPS;
     bool windowed = false;
 
@@ -84,12 +102,21 @@ int parseOptions(int argc, const char *const *argv) {
             ->type_name("FILE");
     CLI::Option *framesOption =
         app.add_option("--frames", frames,
-                       "Write PNG pictures of the moments given by --at to DIR (DIR/frame-T.png), then exit")
+                       "Write PNG pictures of the moments given by --at to DIR (DIR/frame-T.png), or of every "
+                       "frame of --from/--to (DIR/frame-NNNNNN.png, N the frame number), then exit")
             ->type_name("DIR");
     CLI::Option *atOption =
         app.add_option("--at", moments, "Moments for --frames: seconds of show time from the first frame")
             ->type_name("T1,T2,...")
             ->delimiter(',');
+    CLI::Option *fromOption =
+        app.add_option("--from", fromSeconds, "Start of the range of --frames or --capture: seconds of show "
+                                              "time (default 0); the show seeks there")
+            ->type_name("T0");
+    CLI::Option *toOption =
+        app.add_option("--to", toSeconds, "End of the range of --frames or --capture, seconds, included "
+                                          "(default: the show's end)")
+            ->type_name("T1");
     CLI::Option *fpsOption =
         app.add_option("--fps", fps, "Frames per second of the fixed-step clock of --capture and --frames "
                                      "(default 60)")
@@ -106,8 +133,9 @@ int parseOptions(int argc, const char *const *argv) {
         app.add_option("--size", size, "Initial window size for --windowed (default 1280x720)")->type_name("WxH");
 
     captureOption->excludes(framesOption)->excludes(windowedOption);
-    framesOption->excludes(windowedOption)->needs(atOption);
-    atOption->needs(framesOption);
+    framesOption->excludes(windowedOption);
+    atOption->needs(framesOption)->excludes(fromOption)->excludes(toOption);
+    durationOption->excludes(toOption);
     durationOption->needs(captureOption);
     sizeOption->needs(windowedOption);
 
@@ -132,9 +160,21 @@ int parseOptions(int argc, const char *const *argv) {
         good = good && copyPath(capture, "--capture");
         if (durationOption->count() > 0)
             options.durationMs = (int)lround(fmax(1.0, fmin(durationSeconds * 1000.0, (double)MAX_MOMENT_MS)));
+        good = good && storeRange(fromOption, fromSeconds, toOption, toSeconds);
     } else if (framesOption->count() > 0) {
         options.mode = RUN_FRAMES;
-        good = good && copyPath(frames, "--frames") && storeMoments(moments);
+        good = good && copyPath(frames, "--frames");
+        if (atOption->count() > 0) {
+            good = good && storeMoments(moments);
+        } else if (fromOption->count() > 0 || toOption->count() > 0) {
+            good = good && storeRange(fromOption, fromSeconds, toOption, toSeconds);
+        } else {
+            logError("--frames: give the moments (--at) or a range (--from, --to)\n");
+            good = false;
+        }
+    } else if (fromOption->count() > 0 || toOption->count() > 0) {
+        logError("--from/--to: only --frames and --capture take a range\n");
+        good = false;
     } else if (windowed) {
         options.mode = RUN_WINDOWED;
         if (sizeOption->count() > 0) good = good && parseWindowSize(size);

@@ -27,6 +27,9 @@ struct ShowOptions {
     int momentCount;
     int momentMs[MAX_MOMENTS];       // frames: ms from the first frame, ascending, no duplicates
     int windowWidth, windowHeight;   // windowed: initial window size in pixels
+    // A range of the fixed-step run (--from / --to): ms from the first frame; -1 when not given
+    // (from the start, to the end). --frames writes every frame of it, --capture records it.
+    int fromMs, toMs;
 };
 
 extern ShowOptions options;
