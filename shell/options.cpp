@@ -97,8 +97,8 @@ int parseOptions(int argc, const char *const *argv) {
 
     CLI::Option *captureOption =
         app.add_option("--capture", capture,
-                       "Render the whole show offline with a fixed-step clock and write it to FILE "
-                       "(H.264 1920x1080 MP4 with music.mp3, through ffmpeg)")
+                       "Render the whole show (or the range --from/--to) offline with a fixed-step clock and write "
+                       "it to FILE (H.264 1920x1080 MP4 with music.mp3 from the range's start, through ffmpeg)")
             ->type_name("FILE");
     CLI::Option *framesOption =
         app.add_option("--frames", frames,
@@ -106,7 +106,7 @@ int parseOptions(int argc, const char *const *argv) {
                        "frame of --from/--to (DIR/frame-NNNNNN.png, N the frame number), then exit")
             ->type_name("DIR");
     CLI::Option *atOption =
-        app.add_option("--at", moments, "Moments for --frames: seconds of show time from the first frame")
+        app.add_option("--at", moments, "Moments for --frames: seconds of show time from the first frame; the show seeks to each")
             ->type_name("T1,T2,...")
             ->delimiter(',');
     CLI::Option *fromOption =
@@ -123,7 +123,7 @@ int parseOptions(int argc, const char *const *argv) {
             ->type_name("N")
             ->check(CLI::Range(1, MAX_CAPTURE_FPS));
     CLI::Option *durationOption =
-        app.add_option("--duration", durationSeconds, "Stop the capture after this many seconds of show")
+        app.add_option("--duration", durationSeconds, "Stop the capture after this many seconds of show (from --from)")
             ->type_name("SECONDS")
             ->check(CLI::PositiveNumber);
     CLI::Option *windowedOption =
