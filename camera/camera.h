@@ -21,6 +21,9 @@ extern float cameraFov;       // degrees, vertical
 // While set, setupCamera does nothing: the parts set it around draws that keep their own projection.
 extern bool cameraSetupSuppressed;
 
+// The camera as the program starts: where the loading screen places it, field of view 35 degrees.
+void resetCameraPose();
+
 // up = (0, 1, 0) rotated about the normalised view direction by roll radians (right-hand rule),
 // in double precision. A zero view direction leaves up at (0, 1, 0).
 void rollUpVector(const double view[3], float roll, float up[3]);
@@ -33,7 +36,13 @@ float usableFov(float fovDegrees);
 // vertical field of view in degrees, 16:9, near plane 0.1, far plane 200.
 void cameraProjectionMatrix(float fovDegrees, float matrix[16]);
 
+// Frame logic: cameraUp = (0, 1, 0) rolled about the view direction by cameraRoll (rollUpVector).
+// The camera chain ends with it; drawing reads cameraUp as it stands and never recomputes it.
+void updateCameraUp();
 // Loads the projection built from the shared camera state into GL_PROJECTION (perspective times
-// look-at, the up vector from cameraRoll) and leaves GL_MODELVIEW selected. Does nothing while
-// cameraSetupSuppressed is set.
+// look-at with cameraUp as it stands) and leaves GL_MODELVIEW selected. Does nothing while
+// cameraSetupSuppressed is set. Changes no camera state.
 void setupCamera();
+// The matrix setupCamera loads, computed without GL, bit for bit the same: frame logic that needs
+// the camera's projection (the centre-piece's screen extent) takes it from here.
+void cameraViewProjection(float matrix[16]);

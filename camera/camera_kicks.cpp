@@ -90,7 +90,7 @@ static void shakeCamera(float e) {
     float forward[3];
     multiply(frame, turned, forward);
     for (int i = 0; i < 3; i++) cameraTarget[i] = cameraEye[i] + forward[i];
-    setupCamera();
+    updateCameraUp();
 }
 
 void resetCameraKicks() {
@@ -176,7 +176,7 @@ void applyCameraKicks() {
             const float s = sinf(p * PUSH_PI * 0.5f);
             pushCamera(s);
             cameraRoll = pushRoll(p * 0.5f, s);
-            setupCamera();
+            updateCameraUp();
         } else {
             // Out for a second: the way back starts in this same frame.
             kicks.pushStart += PUSH_PHASE_MS;
@@ -190,7 +190,7 @@ void applyCameraKicks() {
         const float s = sinf(w * PUSH_PI * 0.5f);
         pushCamera(s);
         cameraRoll = pushRoll(((1.0f - w) + 1.0f) * 0.5f, s);
-        setupCamera();
+        updateCameraUp();
     }
 
     if (kicks.shakeEnvelope > 0.0f) shakeCamera(kicks.shakeEnvelope);

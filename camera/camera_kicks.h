@@ -11,7 +11,7 @@ constexpr float SHAKE_PEAK = 1.3f;
 constexpr float SHAKE_OFFSET = 0.6f;
 
 // Reads keyState.pressed / downTime of KEY_4 and KEY_5 and offsets cameraEye, cameraTarget and
-// cameraRoll; calls setupCamera whenever it changed the camera. Call once per frame after the path.
+// cameraRoll; recomputes cameraUp whenever it changed the camera (no GL). Call once per frame after the path.
 void applyCameraKicks();
 // No push, no shake (tests and offline runs).
 void resetCameraKicks();

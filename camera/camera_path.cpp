@@ -113,7 +113,7 @@ void playCameraPath() {
     if (cue.slotCount <= 0) {
         // Nothing to play: the camera stays where it is.
         cameraCue.active = false;
-        setupCamera();
+        updateCameraUp();
         return;
     }
     const int endSlot = cue.firstSlot + cue.slotCount;
@@ -141,5 +141,5 @@ void playCameraPath() {
     cameraUp[0] = 0.0f;
     cameraUp[1] = 1.0f;
     cameraUp[2] = 0.0f;
-    setupCamera();
+    updateCameraUp();
 }

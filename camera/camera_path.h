@@ -46,7 +46,7 @@ void stopCameraCue();
 
 // Evaluates the running cue into cameraEye, cameraTarget, cameraRoll and cameraFov (averaged over the
 // last 10 to 60 frames), resets cameraUp, clears the cue when its newest sample has passed the last
-// slot, then calls setupCamera. The first call of the run plays the start-up cue instead of the
+// slot, then recomputes cameraUp (no GL). The first call of the run plays the start-up cue instead of the
 // one the sync track set.
 void playCameraPath();
 // Forgets the playback state: the next playCameraPath is the first of the run again (tests).

@@ -45,7 +45,7 @@ void updateCamera() {
         saveHeldPose();   // honours whatever the part placed
     }
     applyCameraKicks();
-    setupCamera();
+    updateCameraUp();
 }
 
 void resetHeldPose() {

@@ -1,8 +1,9 @@
-// The per-frame camera chain of the live parts: the cued path, the push and shake kicks, the set-up.
+// The per-frame camera chain of the live parts: the cued path, the push and shake kicks, the up vector.
 #pragma once
 
-// The parts call this once per frame before drawing the scene: plays the cued path (if a cue is
-// running), applies the push and shake kicks, then sets up the projection.
+// Frame logic, no GL: the parts' step calls this once per frame before anything draws the scene:
+// plays the cued path (if a cue is running), applies the push and shake kicks, then recomputes
+// cameraUp. The draw loads the result with setupCamera.
 void updateCamera();
 // No held pose: the next updateCamera without a cue keeps whatever the part placed.
 void resetHeldPose();

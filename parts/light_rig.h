@@ -31,6 +31,10 @@ struct RigState {
     int partARunCalls;             // only grow: first-frame work of the run
     int partBRunCalls;
     MeshObject *cubeSlots[2];      // drawn with the cube transform
+    // The camera the environment cube is drawn from: as it stood before the frame's camera update
+    // (the cube faces are shaded for that eye).
+    float cubeEye[3];
+    float cubeTarget[3];
 };
 
 extern RigState rig;

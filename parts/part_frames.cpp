@@ -1,5 +1,6 @@
-// Owns nothing: the frames of parts A, B and C, each setting up the rig for its mode and running the
-// shared passes (shadow atlas, environment cube, final pass with the centre-piece).
+// Owns nothing: the frames of parts A, B and C. Each frame is a step (the rig for its mode, lights,
+// camera, centre-piece) and a draw of the shared passes (shadow atlas, environment cube, final pass
+// with the centre-piece) that only reads what the step left.
 #include "parts/part_frames.h"
 
 #include <math.h>
@@ -11,7 +12,8 @@
 #include "core/diagnostics.h"
 #include "core/keyboard.h"
 #include "parts/light_rig.h"
-#include "parts/raymarch.h"      // resetRaymarchTwist
+#include "camera/camera_update.h"   // updateCamera
+#include "parts/raymarch.h"      // the centre-piece's choreography
 #include "parts/rig_passes.h"
 #include "parts/show_assets.h"
 #include "platform/gl.h"
@@ -55,18 +57,36 @@ static void switchSpotLights() {
     memcpy(shadowState.lightsOn, on, sizeof on);
 }
 
-// Shared opening of every part frame: lights switched, flash, blending, first-frame placement.
-static void beginPartFrame(int mode) {
+// Shared opening of every part step: lights switched, mode, flash.
+static void beginPartStep(int mode) {
     switchSpotLights();
     rig.mode = mode;
     updateFlashAndKicks();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void runPartA() {
+// Shared end of every part step: the camera the cube sees, the camera chain, the centre-piece.
+static void stepCameraAndCentrePiece() {
+    memcpy(rig.cubeEye, cameraEye, sizeof rig.cubeEye);
+    memcpy(rig.cubeTarget, cameraTarget, sizeof rig.cubeTarget);
+    updateCamera();
+    float viewProjection[16];
+    cameraViewProjection(viewProjection);
+    stepRaymarchChoreography(rigScreenScene(), viewProjection);
+}
+
+// The passes of every part frame, drawn from the state the step left.
+static void drawPartPasses() {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    uploadFixedFunctionLights();
+    runShadowAtlasPass();
+    runEnvironmentPass();
+    runFinalPass();
+}
+
+void stepPartA() {
     if (partCallCounter == 0) resetRaymarchTwist();
-    beginPartFrame(RIG_PART_A);
+    beginPartStep(RIG_PART_A);
     rig.cubeSlots[0] = showAssets.cubes[0];   // cube1
     rig.cubeSlots[1] = showAssets.cubes[1];   // cube2
     partCallCounter++;
@@ -81,21 +101,24 @@ void runPartA() {
     if (rig.partARunCalls++ < 2) snapshotLightColours();
     crossFadeLightColours();
     updateRotationClocks();
-    runShadowAtlasPass();
-    runEnvironmentPass();
-    runFinalPass();
+    stepCameraAndCentrePiece();
 }
 
-// Parts B and C: their own cubes for the length of the frame, the rig only on the first frames.
-static void runOrbitPart(int mode, int variant, bool partB) {
-    MeshObject *previous[2] = {rig.cubeSlots[0], rig.cubeSlots[1]};
-    rig.cubeSlots[0] = showAssets.cubes[5];   // cube4
-    rig.cubeSlots[1] = showAssets.cubes[4];   // cube3
-    beginPartFrame(mode);
+void drawPartA() {
+    drawPartPasses();
+}
+
+void runPartA() {
+    stepPartA();
+    drawPartA();
+}
+
+// Parts B and C share their step; part B also restarts its clock on its first two calls.
+static void stepOrbitPart(int mode, int variant, bool partB) {
+    beginPartStep(mode);
     rig.variant = variant;
     if (partFrameCounter < 2) buildFixedLightRig();
     placeCameraOnFirstFrame();
-    glEnable(GL_MULTISAMPLE);
     crtSrand(ROOM_SEED);
     if (partB) {
         const float frames = (float)(frameTime - partstarttime) / FRAME_MS;
@@ -105,19 +128,33 @@ static void runOrbitPart(int mode, int variant, bool partB) {
     }
     crossFadeLightColours();
     updateRotationClocks();
-    runShadowAtlasPass();
-    runEnvironmentPass();
-    runFinalPass();
-    rig.mode = RIG_IDLE;
+    stepCameraAndCentrePiece();
+}
+
+// Parts B and C draw their own cubes: the slots are borrowed for the passes and given back.
+static void drawOrbitPart() {
+    MeshObject *previous[2] = {rig.cubeSlots[0], rig.cubeSlots[1]};
+    rig.cubeSlots[0] = showAssets.cubes[5];   // cube4
+    rig.cubeSlots[1] = showAssets.cubes[4];   // cube3
+    glEnable(GL_MULTISAMPLE);
+    drawPartPasses();
     rig.cubeSlots[0] = previous[0];
     rig.cubeSlots[1] = previous[1];
 }
 
-void runPartB() {
+void stepPartB() {
     if (rig.partBRunCalls++ < 2) partstarttime = frameTime;
-    runOrbitPart(RIG_PART_B, 0, true);
+    stepOrbitPart(RIG_PART_B, 0, true);
 }
 
-void runPartC() {
-    runOrbitPart(RIG_PART_C, 1, false);
+void stepPartC() {
+    stepOrbitPart(RIG_PART_C, 1, false);
+}
+
+void drawPartB() {
+    drawOrbitPart();
+}
+
+void drawPartC() {
+    drawOrbitPart();
 }

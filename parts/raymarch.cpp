@@ -90,6 +90,9 @@ static struct {
 // pass and reused by the shadow passes of the next frame, so the shadow and the picture agree.
 static float displaceYCorrection = DISPLACEMENT_START;
 static float lastProjectedExtent = 0.0f;
+// The shadow passes draw before the frame's on-screen pass has measured: they take the extent and
+// the correction of the frame before.
+static float shadowDisplaceY = DISPLACEMENT_START;
 
 // --- pure helpers -------------------------------------------------------------------------------
 float wrapPartTimer(float value, float limit) {
@@ -207,7 +210,7 @@ static void stepAppear(int scene) {
 }
 
 // Scene 0: the twist starts after 4 s, unfolds once after 15.7 s; the noise ramps in after 1 s.
-static void stepTwist(float frames, float speed, RaymarchUniforms *u) {
+static void stepTwist(float frames, float speed) {
     if (partFrameCounter <= 2) {
         twist.started = twist.outStarted = false;
         twist.counter = 0;
@@ -224,6 +227,11 @@ static void stepTwist(float frames, float speed, RaymarchUniforms *u) {
         twist.frozenTime = frameTime;
         twist.counter++;
     }
+    if (fminf(5.0f, frames / 60.0f) < 1.0f) twist.noiseStart = frameTime;
+}
+
+// The twist's uniforms from its state (scene 0).
+static void twistUniforms(float frames, float speed, RaymarchUniforms *u) {
     u->twistfader = 0.0f;
     if (twist.started) {
         const float w = fminf(1.0f, (float)(frameTime - twist.start) / FRAME_MS * speed * 0.004166667f);
@@ -236,9 +244,7 @@ static void stepTwist(float frames, float speed, RaymarchUniforms *u) {
     }
     const float k = fminf(5.0f, frames / 60.0f);
     u->noisefade = 0.0f;
-    if (k < 1.0f) {
-        twist.noiseStart = frameTime;
-    } else {
+    if (k >= 1.0f) {
         const float n = fminf(3.0f, (float)(frameTime - twist.noiseStart) / FRAME_MS * 0.0055555557f);
         u->noisefade = 1.0f - 2.0f * n * n;
     }
@@ -458,19 +464,26 @@ void resetRaymarchChoreography() {
     appear.masterscale = 1.0f;
     displaceYCorrection = DISPLACEMENT_START;
     lastProjectedExtent = 0.0f;
+    shadowDisplaceY = DISPLACEMENT_START;
+}
+
+void stepRaymarchChoreography(int scene, const float cameraProjection[16]) {
+    stepAppear(scene);
+    const float speed = scene == 2 ? 1.15f : 1.0f;
+    if (scene == 0) stepTwist(partFrames(), speed);
+    shadowDisplaceY = lastProjectedExtent + displaceYCorrection;
+    if (scene == 2) {
+        stepDisplacement();
+        lastProjectedExtent = projectedExtent(cameraProjection);
+    }
 }
 
 void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float projection[16],
                              RaymarchUniforms *u) {
-    stepAppear(scene);
     const float frames = partFrames();
     const float speed = scene == 2 ? 1.15f : 1.0f;
     u->noisefade = u->twistfader = u->twistoutrofader = 0.0f;
-    if (scene == 0) stepTwist(frames, speed, u);
-    if (scene == 2 && !in->toShadowMap) {
-        stepDisplacement();
-        lastProjectedExtent = projectedExtent(projection);
-    }
+    if (scene == 0) twistUniforms(frames, speed, u);
 
     u->iTime = showTime(frames, speed, scene);
     const int twistClock = twist.outStarted ? twist.frozenTime : frameTime;
@@ -505,7 +518,8 @@ void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float pr
     }
     rotationMatrix(angles, u->Rotation);
     u->sceneselect = scene;
-    u->bnzdisplacey = scene == 2 ? lastProjectedExtent + displaceYCorrection : 0.0f;
+    const float displaceY = in->toShadowMap ? shadowDisplaceY : lastProjectedExtent + displaceYCorrection;
+    u->bnzdisplacey = scene == 2 ? displaceY : 0.0f;
     u->ddcscroll = -wrapPartTimer(frames * CURVE_SCROLL_RATE, (float)CURVE_SEGMENT_COUNT);
     wrappedAngles(g, 0.35f, 0.5f, 0.8f, angles);
     rotationMatrix(angles, u->Rotation2);

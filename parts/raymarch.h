@@ -70,7 +70,7 @@ void resetRaymarchTwist();
 // 0.35, twist reset (tests, offline renders).
 void resetRaymarchChoreography();
 
-// The pass. Runs the appear/disappear step and the choreography, binds the program, uploads every
+// The pass: reads the choreography state, binds the program, uploads every
 // uniform (mat4cam is the projection matrix current at the call) and binds the textures to units
 // 0-3. Outside shadow mode it binds the default framebuffer and clears colour (to red), depth and
 // stencil first; with a colorFramebuffer it then copies the room there and marches only the
@@ -82,9 +82,14 @@ void raymarchPass(int scene, const RaymarchInputs *inputs);
 
 // --- choreography, without GL ----------------------------------------------------------------
 
-// One pass's uniform values from the clock, the camera, the keys and the choreography state, which
-// this advances (appear/disappear first, then the scene-0 twist and noise, then, in the on-screen
-// pass of scene 2, the displacement correction). projection is the current projection matrix.
+// Frame logic, once per frame in which the part runs, for the scene it shows on screen:
+// appear/disappear (the 'I' key), the scene-0 twist and noise, and for scene 2 the displacement
+// correction (the 'O' and 'I' keys) and the piece's extent through cameraProjection (the camera's
+// view-projection, cameraViewProjection). The frame's shadow passes keep the extent and correction
+// of the frame before, as they draw before the on-screen pass.
+void stepRaymarchChoreography(int scene, const float cameraProjection[16]);
+// One pass's uniform values from the clock, the camera and the choreography state as the frame's
+// step left it; changes nothing. projection is the current projection matrix.
 void prepareRaymarchUniforms(int scene, const RaymarchInputs *inputs, const float projection[16],
                              RaymarchUniforms *out);
 

@@ -6,7 +6,6 @@
 
 #include "assets/scene.h"
 #include "camera/camera.h"
-#include "camera/camera_update.h"   // updateCamera
 #include "parts/light_rig.h"
 #include "parts/raymarch.h"
 #include "parts/show_assets.h"
@@ -214,6 +213,9 @@ static void drawBackdrop() {
 // stays off for the faces.
 void runEnvironmentPass() {
     markPass(PASS_ENVIRONMENT);
+    const SavedCamera saved = saveCamera();
+    memcpy(cameraEye, rig.cubeEye, sizeof cameraEye);
+    memcpy(cameraTarget, rig.cubeTarget, sizeof cameraTarget);
     glDisable(GL_BLEND);
     for (int face = 0; face < 6; face++) {
         loadCubeFaceProjection(face);
@@ -235,6 +237,7 @@ void runEnvironmentPass() {
     glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCube);
     glGenerateMipmap(GL_TEXTURE_CUBE_MAP);
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    restoreCamera(saved);
 }
 
 // The room in colour with its spot-light shadows, into the multisample scene target.
@@ -253,7 +256,7 @@ static void drawRoomColour() {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     captureRaymarchBaseProjection();
-    updateCamera();
+    setupCamera();
     computeSpotMatrices();
     drawReceiversAfterDepth(true);
 }

@@ -25,6 +25,7 @@ float testfactor = 1.0f;
 float fadeLevel = 0.0f;
 
 static CompositeState composite = INITIAL_STATE;
+static float frameFade = 0.0f;   // this frame's fade to black, 0..1: written by the step, drawn by the composite
 
 // Made by initComposite.
 static struct {
@@ -52,6 +53,7 @@ const CompositeState &compositeState() {
 
 void resetComposite() {
     composite = INITIAL_STATE;
+    frameFade = 0.0f;
     testfactor = 1.0f;
     fadeLevel = 0.0f;
 }
@@ -117,6 +119,12 @@ float updateFadeOut() {
 
 float outroAlpha(float fade) {
     return composite.fadeOut ? (1.0f - fade) * OUTRO_ALPHA : OUTRO_ALPHA;
+}
+
+void stepComposite() {
+    updateGradeAndTitles();
+    frameFade = updateFadeOut();
+    if (composite.fadeOut) fadeLevel = frameFade;
 }
 
 void initComposite() {
@@ -207,10 +215,9 @@ void finalComposite() {
     if (!resources.ready) return;
     markPass(PASS_COMPOSITE);
     copyFrameToFb1();
-    updateGradeAndTitles();
     gradeIntoFb3();
     chromaticToScreen();
-    const float fade = updateFadeOut();
+    const float fade = frameFade;
 
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     glUseProgram(0);
@@ -227,7 +234,6 @@ void finalComposite() {
     }
 
     if (composite.fadeOut) {
-        fadeLevel = fade;
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         bindUnit(0, fb1.colour);
         glColor4f(0.0f, 0.0f, 0.0f, fade);

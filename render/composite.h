@@ -33,14 +33,17 @@ extern float fadeLevel;
 // Builds the composite programs and loads overlay1.tga, blackscreen.tga / black.tga (one slot),
 // outro1.tga and outro2.tga. Called once by the loading sequence.
 void initComposite();
-// Called once per frame after the part has drawn, with the default framebuffer bound. Leaves the
-// default framebuffer bound, no program, texture unit 0 active, blending on. Does nothing before
-// initComposite.
+// Frame logic, no GL, once per frame after the part's step: grade and titles, then the fade (which
+// also sets fadeLevel once the fade has started).
+void stepComposite();
+// Drawing, once per frame after the part has drawn, with the default framebuffer bound: reads what
+// stepComposite left. Leaves the default framebuffer bound, no program, texture unit 0 active,
+// blending on. Does nothing before initComposite.
 void finalComposite();
 // Shows outro picture index (sync track event) from the next composite on.
 void showOutroPicture(int index);
 
-// The composite's logic without GL, in the order finalComposite runs it.
+// The pieces of stepComposite, in its order.
 // Colour factors, the '8' grade change, the '4'/'5' title keys, gradeMix and yscroll.
 void updateGradeAndTitles();
 // The 'O' key starts the fade. Returns the fade level of this frame: 0 .. 1, reaching 1 500 ms

@@ -56,12 +56,10 @@ static int fixedFunctionLights() {
     return count;
 }
 
-void applyLights() {
+void uploadFixedFunctionLights() {
     const int fixedLights = fixedFunctionLights();
-    for (int i = 0; i < MAX_LIGHTS; i++) {
+    for (int i = 0; i < MAX_LIGHTS && i < fixedLights; i++) {
         const GLenum light = GL_LIGHT0 + i;
-        lightArrays.enabled[i] = (float)lightTable.enabled[i];
-        if (i >= fixedLights) continue;
         glDisable(light);
         if (!lightTable.enabled[i]) continue;
         glEnable(light);
@@ -76,6 +74,10 @@ void applyLights() {
         glLightf(light, GL_SPOT_EXPONENT, 0.0f);
         glLightf(light, GL_SPOT_CUTOFF, 180.0f);
     }
+}
+
+void buildLightArrays() {
+    for (int i = 0; i < MAX_LIGHTS; i++) lightArrays.enabled[i] = (float)lightTable.enabled[i];
     for (int i = 0; i < MAX_LIGHTS; i++) {
         if (!lightTable.enabled[i]) continue;
         lightArrays.posx[i] = lightTable.position[i][0];
@@ -91,6 +93,11 @@ void applyLights() {
         lightArrays.specularg[i] = lightTable.specular[i][1];
         lightArrays.specularb[i] = lightTable.specular[i][2];
     }
+}
+
+void applyLights() {
+    uploadFixedFunctionLights();
+    buildLightArrays();
 }
 
 static void set4(float out[4], float x, float y, float z, float w) {
@@ -128,7 +135,7 @@ static void fillRoomLights(float height) {
 
 void setRoomLights(float height) {
     fillRoomLights(height);
-    applyLights();
+    buildLightArrays();
 }
 
 void setPartALights(float height) {
@@ -147,7 +154,7 @@ void setPartBLights(float height, float fadeValue) {
         set4(lightTable.specular[i], 0.3f * fadeValue, 0.2f * fadeValue, 0.1f * fadeValue, 1.0f);
         lightTable.invRadius[i] = 0.06f;
     }
-    applyLights();
+    buildLightArrays();
 }
 
 void setPartCLights(float height) {
@@ -160,7 +167,7 @@ void setPartCLights(float height) {
         set4(lightTable.diffuse[i], 0.62f, 0.24f, 1.25f, 1.0f);
         set4(lightTable.specular[i], 0.5f, 0.3f, 1.0f, 1.0f);
     }
-    applyLights();
+    buildLightArrays();
 }
 
 void snapshotLightColours() {
@@ -204,5 +211,5 @@ void crossFadeLightColours() {
         snapshotLightColours();
         crossFade.pending = false;
     }
-    applyLights();
+    buildLightArrays();
 }

@@ -19,7 +19,7 @@ struct LightTable {
     float mapSelect[MAX_LIGHTS];     // how much the light map shades the light, sent as lightMapSelect
 };
 
-// Rebuilt by applyLights: entries of disabled lights keep their previous values and are masked by
+// Rebuilt by buildLightArrays: entries of disabled lights keep their previous values and are masked by
 // enabled (0.0 or 1.0).
 struct ShaderLightArrays {
     float enabled[MAX_LIGHTS];
@@ -44,18 +44,23 @@ extern const LightArrayUniform LIGHT_ARRAY_UNIFORMS[LIGHT_ARRAY_COUNT];
 // Position of light 2 in the shared room setter; written only by the part frames (the kick lift).
 extern float movingLightPosition[3];
 
-// Pushes the table to fixed-function GL (GL_LIGHT0 + i) and rebuilds lightArrays.
+// Frame logic, no GL: rebuilds lightArrays from the table (entries of disabled lights keep their
+// values). The setters and the cross-fade end with it.
+void buildLightArrays();
+// Drawing: pushes the table to fixed-function GL (GL_LIGHT0 + i); changes no state of its own.
+void uploadFixedFunctionLights();
+// Both of the above.
 void applyLights();
 
 // The room lights shared by the three parts: grey ambient on all, blue key lights 0-2 (light 2 at
-// movingLightPosition), two low lights 3 and 4 at height 2.6 - height, the rest off. Applies.
+// movingLightPosition), two low lights 3 and 4 at height 2.6 - height, the rest off. Rebuilds the arrays.
 void setRoomLights(float height);
 // Part A: the room lights as they are.
 void setPartALights(float height);
 // Part B: the room lights, then the second set: warm fill lights 5-7 whose strength follows
-// fadeValue (1.5 + 1 - 2 x fade, so 0.5 .. 2.5). Applies.
+// fadeValue (1.5 + 1 - 2 x fade, so 0.5 .. 2.5). Rebuilds the arrays.
 void setPartBLights(float height, float fadeValue);
-// Part C: the room lights recoloured to a warm amber key with violet fill. Applies.
+// Part C: the room lights recoloured to a warm amber key with violet fill. Rebuilds the arrays.
 void setPartCLights(float height);
 
 // Copies the four 4-float banks (position, ambient, diffuse, specular) of all lights into the
@@ -68,7 +73,7 @@ void requestLightCrossFade(int startTime);
 bool lightCrossFadePending();
 // Cross-fade after a part change: while one is pending, blends from the snapshot to the colours
 // the part's setter has just written over 150 frames of elapsed time since its start, then takes
-// a new snapshot and ends it. Applies the lights in both cases; does nothing otherwise.
+// a new snapshot and ends it. Rebuilds the arrays in both cases (no GL); does nothing otherwise.
 void crossFadeLightColours();
 // The blend factor the cross-fade uses at elapsed time nowMs: 0 at its start, 1 after 150 frames.
 float lightBlendFactor(int nowMs);

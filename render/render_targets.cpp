@@ -194,6 +194,43 @@ void initEnvironmentCube() {
     glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
 }
 
+// The cube as the show starts (after loading's frame), kept for seeks that start the show over.
+// Made by saveEnvironmentCubeStart, once per run.
+static GLuint environmentCubeStart;
+
+// Levels of a full mip chain of the cube's faces: 512 down to 1.
+static int environmentCubeLevels() {
+    int levels = 1;
+    for (int size = ENV_FACE_SIZE; size > 1; size /= 2) levels++;
+    return levels;
+}
+
+static void copyCube(GLuint from, GLuint to) {
+    int size = ENV_FACE_SIZE;
+    for (int level = 0; level < environmentCubeLevels(); level++, size /= 2)
+        glCopyImageSubData(from, GL_TEXTURE_CUBE_MAP, level, 0, 0, 0, to, GL_TEXTURE_CUBE_MAP, level, 0, 0, 0, size,
+                           size, 6);
+}
+
+void saveEnvironmentCubeStart() {
+    if (!environmentCubeStart) {
+        glGenTextures(1, &environmentCubeStart);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, environmentCubeStart);
+        int size = ENV_FACE_SIZE;
+        for (int level = 0; level < environmentCubeLevels(); level++, size /= 2)
+            for (int face = 0; face < 6; face++)
+                glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, level, GL_RGB, size, size, 0, GL_RGB,
+                             GL_UNSIGNED_BYTE, nullptr);
+        glTexParameteri(GL_TEXTURE_CUBE_MAP, GL_TEXTURE_MIN_FILTER, GL_NEAREST_MIPMAP_NEAREST);
+        glBindTexture(GL_TEXTURE_CUBE_MAP, 0);
+    }
+    copyCube(environmentCube, environmentCubeStart);
+}
+
+void restoreEnvironmentCubeStart() {
+    if (environmentCubeStart) copyCube(environmentCubeStart, environmentCube);
+}
+
 void initEnvironmentTarget() {
     buildTarget(&envTarget, ENV_FACE_SIZE, ENV_FACE_SIZE, GL_RGB);
     glClearColor(1.0f, 0.0f, 1.0f, 1.0f);

@@ -43,6 +43,10 @@ extern GLuint environmentCube;   // cube map of the room, rendered every frame
 
 // The environment cube map, every face starting as env.tga brought to ENV_FACE_SIZE.
 void initEnvironmentCube();
+// A copy of the environment cube with its whole mip chain, taken as the show starts, and its return
+// into the cube (a seek that starts the show over; nothing when no copy was taken).
+void saveEnvironmentCubeStart();
+void restoreEnvironmentCubeStart();
 // The environment target; called before any other target so its framebuffer comes first.
 void initEnvironmentTarget();
 // The ring and its multisample companion; false when the ring is incomplete (fxfbms is then not

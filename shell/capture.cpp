@@ -10,9 +10,11 @@
 #include "core/clock.h"
 #include "core/diagnostics.h"
 #include "platform/platform.h"
+#include "shell/dispatcher.h"   // quitRequested
 #include "shell/options.h"
 #include "shell/png_writer.h"
 #include "shell/present.h"
+#include "shell/seek.h"
 #include "shell/show.h"
 #include "shell/sync_track.h"
 
@@ -58,6 +60,19 @@ void setCaptureFrame(int64_t frame) {
 int64_t frameForMoment(int ms, int fps) {
     // Nearest frame, halves rounded up; integer arithmetic so 0.1 s x 30 fps is frame 3, not 2.
     return ((int64_t)ms * fps + 500) / 1000;
+}
+
+int64_t firstFrameFrom(int ms, int fps) {
+    // The first k with k / fps >= ms / 1000, in integers.
+    return ((int64_t)ms * fps + 999) / 1000;
+}
+
+int64_t lastFrameTo(int ms, int fps) {
+    return (int64_t)ms * fps / 1000;
+}
+
+void rangePictureName(char *name, int capacity, const char *dir, int64_t frame) {
+    snprintf(name, capacity, "%s/frame-%06lld.png", dir, (long long)frame);
 }
 
 int syncTableEndMs() {
@@ -153,13 +168,15 @@ static bool startOfflineShow() {
 
 // --- video ------------------------------------------------------------------------------------
 
-// Raw RGB frames on stdin, H.264 in yuv420p out, music from 0 s (the music starts with the first
-// frame), cut or padded with silence to the length of the video. Ctrl-C reaches only the show (see
+// Raw RGB frames on stdin, H.264 in yuv420p out, music from the first frame's moment (0 s for a
+// whole capture: the music starts with the first frame), cut or padded with silence to the length of the video. Ctrl-C reaches only the show (see
 // platformStartWriter), which then finishes the file properly.
-static bool openEncoder(const char *path, int fps, bool withMusic) {
-    char size[32], rate[16];
+static bool openEncoder(const char *path, int fps, bool withMusic, int64_t firstFrame) {
+    char size[32], rate[16], musicStart[32];
     snprintf(size, sizeof size, "%dx%d", SCREEN_WIDTH, SCREEN_HEIGHT);
     snprintf(rate, sizeof rate, "%d", fps);
+    // A segment's music starts where its first frame is in the show.
+    snprintf(musicStart, sizeof musicStart, "%.6f", (double)firstFrame / (double)fps);
     const char *argv[48];
     int argc = 0;
     const char *const input[] = {"ffmpeg", "-hide_banner", "-nostats", "-loglevel", "error", "-y",
@@ -167,7 +184,7 @@ static bool openEncoder(const char *path, int fps, bool withMusic) {
                                  "-video_size", size, "-framerate", rate, "-i", "pipe:0"};
     for (const char *a : input) argv[argc++] = a;
     if (withMusic) {
-        const char *const music[] = {"-i", MUSIC_FILE, "-map", "0:v:0", "-map", "1:a:0", "-af", "apad",
+        const char *const music[] = {"-ss", musicStart, "-i", MUSIC_FILE, "-map", "0:v:0", "-map", "1:a:0", "-af", "apad",
                                      "-shortest", "-c:a", "aac", "-b:a", "192k", "-flags:a", "+bitexact"};
         for (const char *a : music) argv[argc++] = a;
     }
@@ -219,24 +236,27 @@ int runCapture() {
     const bool withMusic = music != nullptr;
     if (music) fclose(music);
     if (!withMusic) logError("capture: no %s here, the video will be silent\n", MUSIC_FILE);
-    if (!openEncoder(options.output, options.fps, withMusic)) return 1;
+    const int64_t firstFrame = options.fromMs > 0 ? firstFrameFrom(options.fromMs, options.fps) : 0;
+    if (!openEncoder(options.output, options.fps, withMusic, firstFrame)) return 1;
 
-    // Frames the run will have: up to the duration asked for, or to the quitting frame after the
-    // sync table's exit row (an estimate, for the progress line only).
+    // Frames the run will have: up to the duration asked for or the end of the range, or to the
+    // quitting frame after the sync table's exit row (an estimate, for the progress line only).
     int64_t frameLimit = -1;
     if (options.durationMs >= 0) frameLimit = ((int64_t)options.durationMs * options.fps + 999) / 1000;
+    if (options.toMs >= 0) frameLimit = lastFrameTo(options.toMs, options.fps) - firstFrame + 1;
     int64_t expected = frameLimit > 0 ? frameLimit : 0;
     const int endMs = syncTableEndMs();
     if (endMs >= 0) {
-        const int64_t showFrames = ((int64_t)endMs * options.fps + 999) / 1000 + 2;
+        const int64_t showFrames = ((int64_t)endMs * options.fps + 999) / 1000 + 2 - firstFrame;
         if (expected == 0 || showFrames < expected) expected = showFrames;
     }
     startProgress("capture", expected);
 
+    seekToFrame(firstFrame);
     bool pipeOk = true;
-    int64_t frame = 0;
-    while (frameLimit != 0) {
-        setCaptureFrame(frame);
+    int64_t frame = 0;   // frames written
+    while (frameLimit != 0 && !quitRequested) {
+        setCaptureFrame(firstFrame + frame);
         renderFrame();
         readShowPicture(picture);
         pipeOk = writeVideoFrame();
@@ -267,38 +287,76 @@ static bool makeDirectory(const char *path) {
     return false;
 }
 
-int runFrameCapture() {
-    if (!makeDirectory(options.output)) return 1;
-    const bool started = startOfflineShow();
+// One picture per moment: a seek to each moment's frame, which is then drawn.
+static int writeMoments() {
     const int64_t lastFrame = frameForMoment(options.momentMs[options.momentCount - 1], options.fps);
     startProgress("frames", lastFrame + 1);
-
     int next = 0;   // first moment not yet written
-    int64_t frame = 0;
-    bool more = started;
-    while (more && next < options.momentCount) {
+    while (next < options.momentCount && !quitRequested) {
+        const int64_t frame = frameForMoment(options.momentMs[next], options.fps);
+        seekToFrame(frame);
+        if (quitRequested || currentShowFrame() != frame) break;
         setCaptureFrame(frame);
         renderFrame();
-        if (frameForMoment(options.momentMs[next], options.fps) == frame) readShowPicture(picture);
+        readShowPicture(picture);
         // Moments closer together than a frame share it.
         while (next < options.momentCount && frameForMoment(options.momentMs[next], options.fps) == frame) {
             char name[MAX_OPTION_PATH + 64];
             momentPictureName(name, sizeof name, options.output, options.momentMs[next]);
-            if (!writePng(name, picture, SCREEN_WIDTH, SCREEN_HEIGHT)) return 1;
+            if (!writePng(name, picture, SCREEN_WIDTH, SCREEN_HEIGHT)) return -1;
             next++;
         }
-        more = finishFrame();
-        frame++;
-        showProgress(frame, elapsedMs() - showStartTime, false);
+        finishFrame();
+        showProgress(currentShowFrame(), elapsedMs() - showStartTime, false);
     }
-    showProgress(frame, elapsedMs() - showStartTime, true);
+    return next;
+}
+
+// Every frame of the range, from a seek to its first frame.
+static int writeRange(int64_t *firstMissing) {
+    const int64_t first = options.fromMs > 0 ? firstFrameFrom(options.fromMs, options.fps) : 0;
+    const int64_t last = options.toMs >= 0 ? lastFrameTo(options.toMs, options.fps) : INT64_MAX;
+    startProgress("frames", last == INT64_MAX ? 0 : last - first + 1);
+    seekToFrame(first);
+    int written = 0;
+    int64_t frame = first;
+    for (; frame <= last && !quitRequested && currentShowFrame() == frame; frame++) {
+        setCaptureFrame(frame);
+        renderFrame();
+        readShowPicture(picture);
+        char name[MAX_OPTION_PATH + 64];
+        rangePictureName(name, sizeof name, options.output, frame);
+        if (!writePng(name, picture, SCREEN_WIDTH, SCREEN_HEIGHT)) return -1;
+        written++;
+        finishFrame();
+        showProgress(frame - first + 1, elapsedMs() - showStartTime, false);
+    }
+    // A range without an end runs until the show ends; one with an end must reach it.
+    *firstMissing = frame <= last && last != INT64_MAX ? frame : -1;
+    return written;
+}
+
+int runFrameCapture() {
+    if (!makeDirectory(options.output)) return 1;
+    const bool started = startOfflineShow();
+    if (!started) quitRequested = 1;
+    const bool range = options.momentCount == 0;
+    int64_t firstMissing = -1;
+    const int written = range ? writeRange(&firstMissing) : writeMoments();
+    showProgress(currentShowFrame(), elapsedMs() - showStartTime, true);
     endShow();
-    if (next < options.momentCount) {
+    if (written < 0) return 1;
+    if (!range && written < options.momentCount) {
         logError("frames: the show ended after %.3f s, before the moment %.3f s; %d picture(s) not written\n",
-                 (double)(elapsedMs() - showStartTime) / 1000.0, options.momentMs[next] / 1000.0,
-                 options.momentCount - next);
+                 (double)(elapsedMs() - showStartTime) / 1000.0, options.momentMs[written] / 1000.0,
+                 options.momentCount - written);
         return 1;
     }
-    logOut("frames: %d picture(s) written to %s\n", options.momentCount, options.output);
+    if (range && firstMissing >= 0) {
+        logError("frames: the show ended after %.3f s, before frame %lld of the range; %d picture(s) written\n",
+                 (double)(elapsedMs() - showStartTime) / 1000.0, (long long)firstMissing, written);
+        return 1;
+    }
+    logOut("frames: %d picture(s) written to %s\n", written, options.output);
     return 0;
 }

@@ -3,11 +3,13 @@
 #pragma once
 #include <stdint.h>
 
-// Renders the show into options.output with ffmpeg at options.fps and muxes music.mp3 from the
-// first frame. Returns the exit status.
+// Renders the show, or the range options.fromMs..toMs of it (a seek to its first frame, then every
+// frame), into options.output with ffmpeg at options.fps and muxes music.mp3 from the first frame's
+// moment. Returns the exit status.
 int runCapture();
-// Writes options.output/frame-T.png for each moment of options.momentMs, then exits. Returns the
-// exit status (1 when the show ended before a moment).
+// Writes options.output/frame-T.png for each moment of options.momentMs (a seek to each), or
+// options.output/frame-NNNNNN.png for every frame of the range, then exits. Returns the exit status
+// (1 when the show ended before a moment or before the end of the range).
 int runFrameCapture();
 
 // The fixed-step clock. Frame k happens at exactly k x 1000 / fps ms of real time (truncated to
@@ -17,6 +19,11 @@ void startCaptureClock(int fps);
 void setCaptureFrame(int64_t frame);
 // The frame of the fixed-step run nearest to a moment (ms from the first frame).
 int64_t frameForMoment(int ms, int fps);
+// The frames k of a range [from, to]: the first with k / fps >= from, the last with k / fps <= to.
+int64_t firstFrameFrom(int ms, int fps);
+int64_t lastFrameTo(int ms, int fps);
+// File name of a range's frame below dir: dir/frame-000042.png.
+void rangePictureName(char *name, int capacity, const char *dir, int64_t frame);
 // ms from the first frame at which the sync table ends the show, -1 when it never does.
 int syncTableEndMs();
 // File name of a moment's picture below dir: dir/frame-12.5.png for 12500 ms.

@@ -24,6 +24,9 @@ int demoeffect = -1;
 int advanceTime = 0;
 static int lastPart = NO_PART;
 
+// The camera as the frame's step found it, for the frame's default projection.
+static float frameStartEye[3], frameStartTarget[3];
+
 void resetDispatcher() {
     resetPlaylist();
     demoeffect = -1;
@@ -32,16 +35,16 @@ void resetDispatcher() {
     quitRequested = 0;
 }
 
-// The view lives in the projection matrix, so the modelview stays free for object transforms.
+// The view lives in the projection matrix, so the modelview stays free for object transforms. Its
+// up vector is the camera's at the start of the frame (the step keeps it in frameStartUp).
+static float frameStartUp[3];
+
 static void setDefaultProjection() {
-    const double view[3] = {cameraTarget[0] - (double)cameraEye[0], cameraTarget[1] - (double)cameraEye[1],
-                            cameraTarget[2] - (double)cameraEye[2]};
-    rollUpVector(view, cameraRoll, cameraUp);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(DEFAULT_FOV, SCREEN_ASPECT, 0.1, 500.0);
-    gluLookAt(cameraEye[0], cameraEye[1], cameraEye[2], cameraTarget[0], cameraTarget[1], cameraTarget[2],
-              cameraUp[0], cameraUp[1], cameraUp[2]);
+    gluLookAt(frameStartEye[0], frameStartEye[1], frameStartEye[2], frameStartTarget[0], frameStartTarget[1],
+              frameStartTarget[2], frameStartUp[0], frameStartUp[1], frameStartUp[2]);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -68,16 +71,25 @@ static void startPart() {
     partCallCounter = 0;
 }
 
-static void runCurrentPart() {
+static void stepCurrentPart() {
+    switch (demoeffect) {
+    case PART_A: stepPartA(); break;
+    case PART_B: stepPartB(); break;
+    case PART_C: stepPartC(); break;
+    default: break;
+    }
+}
+
+static void drawCurrentPart() {
     switch (demoeffect) {
     case PART_A:
         glClearColor(0.1f, 0.25f, 0.9f, 1.0f);
         glClearDepth(1.0);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        runPartA();
+        drawPartA();
         break;
-    case PART_B: runPartB(); break;
-    case PART_C: runPartC(); break;
+    case PART_B: drawPartB(); break;
+    case PART_C: drawPartC(); break;
     default: break;
     }
 }
@@ -92,31 +104,47 @@ static void advancePlaylist() {
     requestLightCrossFade(advanceTime);
 }
 
-int dispatchFrame() {
+int stepFrame() {
     frameTime = demoTime();
     playSyncTrack();
     pollKeyboard();
     if (!initDone) return 0;
+    updateCameraUp();
+    for (int i = 0; i < 3; i++) {
+        frameStartEye[i] = cameraEye[i];
+        frameStartTarget[i] = cameraTarget[i];
+        frameStartUp[i] = cameraUp[i];
+    }
+    mapSceneToPart();
+    if (demoeffect != lastPart) startPart();
+    if (!quitRequested) stepCurrentPart();
+    stepComposite();
+    demoTime();   // only advances the clock's accumulators
+    // The advance changes only what the next frame's step reads: this frame draws as stepped.
+    if (keyState.pressed[KEY_RETURN] || pendingPartRequests() > 0) advancePlaylist();
+    return 1;
+}
 
+void drawFrame() {
+    if (!initDone) return;
     glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
     setDefaultProjection();
     glBindFramebuffer(GL_FRAMEBUFFER, envTarget.framebuffer);
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_TEXTURE_2D);
 
-    mapSceneToPart();
-    if (demoeffect != lastPart) startPart();
-
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    if (!quitRequested) runCurrentPart();
+    if (!quitRequested) drawCurrentPart();
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     finalComposite();
     glFlush();
-    demoTime();   // only advances the clock's accumulators
+}
 
-    if (keyState.pressed[KEY_RETURN] || pendingPartRequests() > 0) advancePlaylist();
-    return 1;
+int dispatchFrame() {
+    const int started = stepFrame();
+    drawFrame();
+    return started;
 }

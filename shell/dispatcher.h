@@ -14,8 +14,14 @@ extern int advanceTime;         // demoTime at the latest advance
 extern bool initDone;           // the dispatcher draws nothing before loading has finished
 extern int quitRequested;       // non-zero ends the main loop after the current frame
 
-// One frame: clock, sync track, keyboard, camera, part, composite, advance. Returns 0 before
-// initDone, else 1.
+// The logic of one frame, no GL: clock, sync track, keyboard, the part's step (lights, camera,
+// centre-piece), the composite's grade and fade, and the advance the sync track asks for. Returns 0
+// before initDone, else 1.
+int stepFrame();
+// The picture of the frame just stepped: the part's passes and the composite. Reads the show's state
+// and changes none of it, so a frame may be stepped without being drawn.
+void drawFrame();
+// stepFrame then drawFrame.
 int dispatchFrame();
 // The playlist and part bookkeeping as they are before the first frame.
 void resetDispatcher();

@@ -159,6 +159,13 @@ static void setUpSceneObjects() {
     progressStep();
 }
 
+void stepLoadingFrame() {
+    stepPartA();
+    partCallCounter = 0;
+    partFrameCounter = 0;
+    playlistIndex = PLAYLIST_START;
+}
+
 int loadAll() {
     resetClockBase();
     loading.progressCount = 0.0f;
@@ -232,6 +239,7 @@ int loadAll() {
     partCallCounter = 0;
     progressStep();
     partFrameCounter = 0;
+    saveEnvironmentCubeStart();
     milestone("loading initgame %d\n");
 
     clearToBlack(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

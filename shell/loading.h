@@ -15,3 +15,7 @@ int loadAll();
 void progressStep();
 // Width of the bar's fill after count steps (pixels): 25 per step, never past the bar.
 int progressFillWidth(float count);
+// What loading leaves besides its assets, without drawing: the logic of the part A frame it renders
+// before the show, the part counters and the playlist at their start. A seek that starts the show
+// over runs it after resetShow (the picture of that frame lives on in the saved environment cube).
+void stepLoadingFrame();

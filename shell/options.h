@@ -28,6 +28,9 @@ struct ShowOptions {
     int momentMs[MAX_MOMENTS];       // frames: ms from the first frame, ascending, no duplicates
     int windowWidth, windowHeight;   // windowed: initial window size in pixels
     bool vsync;                      // swaps wait for the display (--no-vsync turns it off)
+    // A range of the fixed-step run (--from / --to): ms from the first frame; -1 when not given
+    // (from the start, to the end). --frames writes every frame of it, --capture records it.
+    int fromMs, toMs;
 };
 
 // "lightrig" and the version it was built as: the project's version, with the commit when built

@@ -2,6 +2,7 @@
 #include "shell/show.h"
 
 #include "assets/load_record.h"
+#include "camera/camera.h"
 #include "camera/camera_kicks.h"
 #include "camera/camera_path.h"
 #include "camera/camera_update.h"
@@ -20,7 +21,12 @@
 #include "shell/present.h"
 #include "shell/sync_track.h"
 
+// Frames finished since the show started (finishFrame and finishFrameLogic count them).
+static int64_t finishedFrames = 0;
+
 void resetShow() {
+    finishedFrames = 0;
+    resetCameraPose();
     resetClocks();
     resetKeyboard();
     resetSyncPlayer();
@@ -59,12 +65,16 @@ bool startShow() {
     return quitRequested == 0;
 }
 
-void renderFrame() {
+void stepShowFrame() {
     if (keyState.pressed[KEY_ESCAPE]) {
         debugLog("running time = %f seconds\n", (double)((elapsedMs() - showStartTime) / 1000));
         quitRequested = 1;
     }
-    dispatchFrame();
+    stepFrame();
+}
+
+void drawShowFrame() {
+    drawFrame();
     if (quitRequested) {
         // The last presented image is black.
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -74,17 +84,30 @@ void renderFrame() {
     glFlush();
 }
 
-bool finishFrame() {
-    platformSwapBuffers();
+void renderFrame() {
+    stepShowFrame();
+    drawShowFrame();
+}
 
+bool finishFrameLogic() {
     frameFactor = (float)(frameTime - prevFrameTime) * 0.06f;
     prevFrameTime = frameTime;
     prevRealTime = lastRealTime;
     lastRealTime = elapsedMs();
     realFrameFactor = (float)(lastRealTime - prevRealTime) * 0.06f;
-    platformHideCursor();
     clearInjectedKeys();
+    finishedFrames++;
     return quitRequested == 0;
+}
+
+bool finishFrame() {
+    platformSwapBuffers();
+    platformHideCursor();
+    return finishFrameLogic();
+}
+
+int64_t finishedFrameCount() {
+    return finishedFrames;
 }
 
 bool runFrame() {

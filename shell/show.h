@@ -1,5 +1,6 @@
 // Start-up, main loop and exit of the show.
 #pragma once
+#include <stdint.h>
 
 // Opens the full-screen window, loads, plays until Escape or the sync track's end. Returns the exit
 // status.
@@ -15,10 +16,19 @@ void resetShow();
 // Returns false when the show should end before its first frame.
 bool startShow();
 // One main-loop frame is renderFrame then finishFrame; a capture reads the picture in between.
-// renderFrame: dispatcher, and the black frame when quitting; drawn, not yet presented.
+// renderFrame: stepShowFrame then drawShowFrame; drawn, not yet presented.
 void renderFrame();
+// The frame's logic (Escape, then the dispatcher's step), no GL.
+void stepShowFrame();
+// The frame's picture (the dispatcher's draw, and the black frame when quitting).
+void drawShowFrame();
 // Swap and the bookkeeping after it. Returns false after the last frame.
 bool finishFrame();
+// The bookkeeping alone (frame factors, injected keys, frame count), for frames stepped without a
+// picture. Returns false after the last frame.
+bool finishFrameLogic();
+// Frames finished since startShow (or resetShow).
+int64_t finishedFrameCount();
 bool runFrame();
 // Frees the music; the window and context go with the process.
 void endShow();

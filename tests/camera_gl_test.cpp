@@ -2,6 +2,7 @@
 // and a scene drawn through the cued camera.
 #include <gtest/gtest.h>
 #include <math.h>
+#include <string.h>
 #include <string>
 
 #include "camera/camera.h"
@@ -43,6 +44,7 @@ void frame(int ms, int key = 0) {
     pollKeyboard();
     clearInjectedKeys();
     updateCamera();
+    setupCamera();
 }
 
 void look(float ex, float ey, float ez, float tx, float ty, float tz) {
@@ -78,6 +80,7 @@ void drawMarker() {
 
 TEST_F(CameraGl, LoadsPerspectiveTimesLookAtWithTheRolledUp) {
     look(0, 0, 0, 0, 0, -1);
+    updateCameraUp();
     setupCamera();
     float loaded[16], expected[16];
     glGetFloatv(GL_PROJECTION_MATRIX, loaded);
@@ -95,6 +98,7 @@ TEST_F(CameraGl, LoadsPerspectiveTimesLookAtWithTheRolledUp) {
     // The target lands in the middle; world up shows turned against a roll of 0.3.
     look(1, 2, 3, 1, 2, -7);
     cameraRoll = 0.3f;
+    updateCameraUp();
     setupCamera();
     float x, y;
     project(cameraTarget, x, y);
@@ -115,6 +119,28 @@ TEST_F(CameraGl, LoadsPerspectiveTimesLookAtWithTheRolledUp) {
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_TEXTURE);
     glMatrixMode(GL_MODELVIEW);
+}
+
+// The frame logic takes the camera's projection without GL (the centre-piece's extent on screen): it
+// must be the matrix GL builds to the last bit, or a seek would land on another picture.
+TEST_F(CameraGl, ViewProjectionWithoutGlEqualsTheLoadedMatrixBitForBit) {
+    const float poses[][8] = {
+        {0, 0, 15, 0, 0, 0, 0.0f, 35.0f},        {-3, 2, 4, -2.5f, 1.5f, 0.5f, 0.0f, 35.0f},
+        {7.1f, 3.3f, -9.7f, 0.2f, 1.1f, 0.4f, 0.13f, 41.7f}, {1, 2, 3, 1, 2, 3, 0.0f, 35.0f},
+        {-12.4f, 0.7f, 3.9f, 2.2f, -0.3f, -1.7f, -0.26f, 28.3f}, {0.001f, 9.5f, 0.002f, 0, 0, 0, 1.2f, 60.0f},
+        {4.4f, 4.4f, 4.4f, 0, 0, 0, 0.0f, 0.0f},
+    };
+    for (const auto &pose : poses) {
+        look(pose[0], pose[1], pose[2], pose[3], pose[4], pose[5]);
+        cameraRoll = pose[6];
+        cameraFov = pose[7];
+        updateCameraUp();
+        setupCamera();
+        float loaded[16], computed[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, loaded);
+        cameraViewProjection(computed);
+        EXPECT_EQ(0, memcmp(loaded, computed, sizeof loaded)) << pose[0] << " " << pose[1] << " " << pose[2];
+    }
 }
 
 TEST_F(CameraGl, AllZeroPathGivesFiniteCameraAndProjection) {

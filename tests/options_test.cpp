@@ -52,6 +52,27 @@ TEST(Options, FramesMomentsAreSortedMillisecondsWithoutDuplicates) {
     EXPECT_EQ(12500, options.momentMs[2]);
 }
 
+TEST(Options, RangesOfFramesAndCaptureSegments) {
+    ASSERT_EQ(-1, parse({"--frames", "shots", "--from", "12.25", "--to", "13", "--fps", "30"}));
+    EXPECT_EQ(RUN_FRAMES, options.mode);
+    EXPECT_EQ(0, options.momentCount);
+    EXPECT_EQ(12250, options.fromMs);
+    EXPECT_EQ(13000, options.toMs);
+    ASSERT_EQ(-1, parse({"--frames", "shots", "--to", "2"}));
+    EXPECT_EQ(-1, options.fromMs) << "from the start";
+    EXPECT_EQ(2000, options.toMs);
+    ASSERT_EQ(-1, parse({"--capture", "part.mp4", "--from", "60", "--to", "90"}));
+    EXPECT_EQ(RUN_CAPTURE, options.mode);
+    EXPECT_EQ(60000, options.fromMs);
+    EXPECT_EQ(90000, options.toMs);
+    ASSERT_EQ(-1, parse({"--capture", "rest.mp4", "--from", "150"}));
+    EXPECT_EQ(150000, options.fromMs);
+    EXPECT_EQ(-1, options.toMs) << "to the end";
+    ASSERT_EQ(-1, parse({"--capture", "a.mp4"}));
+    EXPECT_EQ(-1, options.fromMs);
+    EXPECT_EQ(-1, options.toMs);
+}
+
 TEST(Options, Windowed) {
     ASSERT_EQ(-1, parse({"--windowed"}));
     EXPECT_EQ(RUN_WINDOWED, options.mode);
@@ -92,6 +113,12 @@ TEST(Options, BadArgumentsPrintUsageAndGiveStatusTwo) {
     const char *const bad[][8] = {
         {"--capture", "a.mp4", "--frames", "d", "--at", "1"},   // the two offline modes exclude each other
         {"--windowed", "--size", "0x600"},
+        {"--frames", "d"},                                      // neither moments nor a range
+        {"--frames", "d", "--at", "1", "--from", "0"},          // moments or a range, not both
+        {"--frames", "d", "--from", "5", "--to", "4"},          // a range that runs backwards
+        {"--frames", "d", "--from", "-1"},
+        {"--capture", "a.mp4", "--to", "5", "--duration", "2"},
+        {"--windowed", "--from", "3"},                          // only the offline modes take a range
     };
     for (const auto &args : bad) {
         SCOPED_TRACE(args[0]);

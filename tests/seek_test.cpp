@@ -1,0 +1,164 @@
+// Seeks in the fixed-step run against a run drawn frame by frame from the start, on the shipped
+// show: moments in each part and at its events, a range started by a seek, two frame rates.
+#include <gtest/gtest.h>
+
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "core/clock.h"
+#include "platform/platform.h"
+#include "shell/capture.h"
+#include "shell/dispatcher.h"
+#include "shell/present.h"
+#include "shell/seek.h"
+#include "shell/show.h"
+#include "tests/test_support.h"
+
+namespace {
+
+constexpr size_t PICTURE_BYTES = (size_t)SCREEN_WIDTH * SCREEN_HEIGHT * 3;
+constexpr int ROW_MS = 355;   // one row of the score is 355.33 ms: row r happens at r x ROW_MS + r / 3
+
+using Picture = std::vector<unsigned char>;
+
+int differingPixels(const Picture &a, const Picture &b) {
+    int count = 0;
+    for (size_t p = 0; p < PICTURE_BYTES; p += 3)
+        if (a[p] != b[p] || a[p + 1] != b[p + 1] || a[p + 2] != b[p + 2]) count++;
+    return count;
+}
+
+class Seek : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!openTestGlContext()) GTEST_SKIP() << "no display";
+    }
+    // The shipped show (content and score) in a scratch directory, on the fixed-step clock.
+    void start(int fps) {
+        enterScratchDirWithShowData();
+        ASSERT_EQ(0, symlink(LIGHTRIG_DATA_DIR "/sync1.csv", "data/sync1.csv"));
+        platformSetMusicEnabled(false);
+        startCaptureClock(fps);
+        ASSERT_TRUE(startShow());
+        ASSERT_EQ(0, currentShowFrame());
+    }
+    // Draws the frame currentShowFrame names, as the offline runs do, and returns its picture.
+    static Picture drawNext() {
+        setCaptureFrame(currentShowFrame());
+        renderFrame();
+        Picture picture(PICTURE_BYTES);
+        readShowPicture(picture.data());
+        finishFrame();
+        return picture;
+    }
+    // The full run up to and including frame last; keeps the pictures of the frames asked for.
+    static std::vector<Picture> fullRun(const std::vector<int64_t> &frames, int64_t last) {
+        std::vector<Picture> kept(frames.size());
+        while (currentShowFrame() <= last && !quitRequested) {
+            const int64_t frame = currentShowFrame();
+            Picture picture = drawNext();
+            for (size_t i = 0; i < frames.size(); i++)
+                if (frames[i] == frame) kept[i] = picture;
+        }
+        return kept;
+    }
+    // Seeks to each frame in turn (the first lies behind the full run's end: the show starts over)
+    // and compares its picture with the full run's.
+    static void expectSeeksLandOnTheFullRun(const std::vector<int64_t> &frames, const std::vector<Picture> &full,
+                                            int fps) {
+        for (size_t i = 0; i < frames.size(); i++) {
+            seekToFrame(frames[i]);
+            ASSERT_EQ(frames[i], currentShowFrame());
+            const Picture picture = drawNext();
+            ASSERT_EQ(PICTURE_BYTES, full[i].size()) << "frame " << frames[i] << " not reached by the full run";
+            EXPECT_EQ(0, differingPixels(full[i], picture))
+                << "pixels differ after a seek to frame " << frames[i] << " at " << fps << " fps";
+        }
+    }
+};
+
+int64_t frameAtMs(int ms, int fps) {
+    return frameForMoment(ms, fps);
+}
+
+int64_t frameAfterRow(int row, int msAfter, int fps) {
+    return frameAtMs(row * ROW_MS + row / 3 + msAfter, fps);
+}
+
+// One frame a second over the whole show (178 frames): every part, the part changes with their
+// light cross-fades, the centre-piece vanishing and appearing, a push, a shake, the grade, the outro
+// and the end of the fade.
+TEST_F(Seek, LandsOnTheFullRunsPictureThroughoutTheShowAtOneFps) {
+    const int fps = 1;
+    start(fps);
+    const std::vector<int64_t> frames = {
+        7,                                 // part A, early: the twist has not started
+        frameAfterRow(157, 500, fps),      // the centre-piece vanishing (row 157)
+        frameAfterRow(160, 1000, fps),     // the push of row 160
+        frameAfterRow(224, -300, fps),     // the last frame of part A
+        frameAfterRow(224, 300, fps),      // part C's first frame: the part change
+        frameAfterRow(224, 1300, fps),     // part C in the light cross-fade
+        frameAfterRow(288, 1200, fps),     // the shake of row 288
+        frameAfterRow(352, 700, fps),      // part B at its start, cross-fading
+        frameAfterRow(384, 600, fps),      // the grade change of row 384
+        frameAfterRow(413, 700, fps),      // part B's gem vanishing and moved by the key
+        frameAfterRow(448, 800, fps),      // the push of row 448
+        frameAfterRow(464, 600, fps),      // the credits
+        frameAfterRow(496, 700, fps),      // the fade to black at its end
+    };
+    const std::vector<Picture> full = fullRun(frames, frames.back());
+    ASSERT_FALSE(quitRequested);
+    expectSeeksLandOnTheFullRun(frames, full, fps);
+}
+
+// Sixty frames a second over the show's first 62 frames: seeks that land inside the
+// warm-up (the show starts over with the environment cube loading left), the noise ramping in
+// after one second, and a range started by a seek against the same frames of the full run.
+TEST_F(Seek, LandsOnTheFullRunsPictureAndRangesMatchAtSixtyFps) {
+    const int fps = 60;
+    start(fps);
+    const std::vector<int64_t> frames = {2, 30, 40, 41, 42, 43, 44, 45, 61};
+    const std::vector<Picture> full = fullRun(frames, frames.back());
+    expectSeeksLandOnTheFullRun({2, 30}, {full[0], full[1]}, fps);
+    // A range from 40 to 45: one seek, then frame after frame.
+    seekToFrame(40);
+    for (size_t i = 2; i <= 7; i++) {
+        ASSERT_EQ(frames[i], currentShowFrame());
+        EXPECT_EQ(0, differingPixels(full[i], drawNext())) << "range frame " << frames[i];
+    }
+    expectSeeksLandOnTheFullRun({61}, {full[8]}, fps);
+    // Backwards once more, from the end of the stretch to its start.
+    expectSeeksLandOnTheFullRun({2}, {full[0]}, fps);
+}
+
+// Not a check: with LIGHTRIG_MEASURE_WARM_UP=FPS set, prints for moments in each part how many
+// frames drawn before a moment make its picture the full run's, from a cube left far behind (the
+// show's start cube, as a seek that starts the show over finds it).
+TEST_F(Seek, MeasureWarmUp) {
+    const char *asked = getenv("LIGHTRIG_MEASURE_WARM_UP");
+    if (!asked) GTEST_SKIP() << "set LIGHTRIG_MEASURE_WARM_UP=FPS to measure";
+    const int fps = atoi(asked);
+    start(fps);
+    std::vector<int64_t> frames;
+    for (const int ms : {20000, 60000, 100000, 120000, 140000, 170000})
+        if (frameAtMs(ms, fps) <= 90 || fps <= 2) frames.push_back(frameAtMs(ms, fps));
+    if (fps > 2) frames = {12, 45, 70, 90};
+    const std::vector<Picture> full = fullRun(frames, frames.back());
+    for (size_t i = 0; i < frames.size(); i++) {
+        for (int warmUp = 0; warmUp <= 8; warmUp++) {
+            replayToFrame(0);
+            skipToFrame(frames[i] - warmUp);
+            while (currentShowFrame() < frames[i]) drawNext();
+            const int differing = differingPixels(full[i], drawNext());
+            printf("fps %d frame %lld: %d warm-up frame(s): %d pixels differ\n", fps, (long long)frames[i], warmUp,
+                   differing);
+            if (differing == 0) break;
+        }
+    }
+}
+
+}  // namespace
