@@ -10,7 +10,6 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/data"
 cd "$work"
 for f in "$content"/*; do [ "$(basename "$f")" = sync1.csv ] || ln -s "$f" data/; done
-ln -s "$content/../music.mp3" music.mp3
 fail=0
 
 write_track() {   # write_track ROWS EXIT_ROW: part changes at rows 2 and 4

@@ -77,13 +77,6 @@ const char *enterScratchDirWithShowData() {
         if (symlink(from, to) != 0) abort();
     }
     closedir(dir);
-    // The music beside data/, so that a show started here plays it rather than reporting it missing.
-    char music[PATH_MAX];
-    snprintf(music, sizeof music, "%s/../music.mp3", LIGHTRIG_DATA_DIR);
-    if (FILE *probe = fopen(music, "rb")) {
-        fclose(probe);
-        if (symlink(music, "music.mp3") != 0) abort();
-    }
     return path;
 }
 

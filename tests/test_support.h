@@ -15,7 +15,7 @@ void startAtTimeZero();
 // Returns its path (valid until the next call).
 const char *enterScratchDir();
 // Like enterScratchDir, with data/ holding links to the show's generated content except the sync
-// track, which the test writes itself, and music.mp3 beside it.
+// track, which the test writes itself.
 const char *enterScratchDirWithShowData();
 // Path of a file of the build's generated show content (valid until the next call).
 const char *showDataPath(const char *name);
