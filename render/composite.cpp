@@ -29,6 +29,7 @@ static CompositeState composite = INITIAL_STATE;
 // Made by initComposite.
 static struct {
     bool ready;           // until loading has built them the frame is left as the part drew it
+    int uniformGeneration;   // shaderProgramGeneration of the uniform lookups below
     GLuint colourGrade;   // Passthroughvertexshader.vert + colorfx.frag
     GLuint chromatic;     // Passthroughvertexshader.vert + chromatic.frag
     GLuint lens;          // Passthroughvertexshader.vert + lens2.frag, built for the parts
@@ -119,6 +120,8 @@ float outroAlpha(float fade) {
     return composite.fadeOut ? (1.0f - fade) * OUTRO_ALPHA : OUTRO_ALPHA;
 }
 
+static void lookUpCompositeUniforms();
+
 void initComposite() {
     const char *vertex = "Passthroughvertexshader.vert";
     resources.colourGrade = buildShaderProgram(vertex, "colorfx.frag");
@@ -129,7 +132,13 @@ void initComposite() {
     resources.black = loadTexture("black.tga");
     resources.outro[0] = loadTexture("outro1.tga");
     resources.outro[1] = loadTexture("outro2.tga");
+    lookUpCompositeUniforms();
+    resources.ready = true;
+}
 
+// Again whenever the programs were rebuilt in place (their locations may have moved).
+static void lookUpCompositeUniforms() {
+    resources.uniformGeneration = shaderProgramGeneration;
     const GLuint g = resources.colourGrade;
     resources.grade.dosharpen = glGetUniformLocation(g, "dosharpen");
     resources.grade.titleMap = glGetUniformLocation(g, "titleMap");
@@ -147,7 +156,6 @@ void initComposite() {
     resources.grade.mix = glGetUniformLocation(g, "mix_");
     resources.chroma.tInput = glGetUniformLocation(resources.chromatic, "tInput");
     resources.chroma.testfactor = glGetUniformLocation(resources.chromatic, "testfactor");
-    resources.ready = true;
 }
 
 static void bindUnit(int unit, GLuint texture) {
@@ -205,6 +213,7 @@ static void chromaticToScreen() {
 
 void finalComposite() {
     if (!resources.ready) return;
+    if (resources.uniformGeneration != shaderProgramGeneration) lookUpCompositeUniforms();
     markPass(PASS_COMPOSITE);
     copyFrameToFb1();
     updateGradeAndTitles();
