@@ -264,10 +264,13 @@ static bool relinkPair(GLuint program, GLuint vertex, GLuint fragment, const cha
     GLsizei count = 0;
     glGetAttachedShaders(program, 2, &count, attached);
     for (int i = 0; i < count; i++) {
-        glDetachShader(program, attached[i]);
-        // The stand-ins are shared, and the exit clean-up deletes the last build's own.
+        // A reload's shaders are flagged for deletion already and go with the detach; the stand-ins
+        // are shared, and the exit clean-up deletes the last build's own.
         const GLuint old = attached[i];
-        if (old != standIn.vertexShader && old != standIn.fragmentShader && old != builder.vertexShader &&
+        GLint flagged = GL_FALSE;
+        glGetShaderiv(old, GL_DELETE_STATUS, &flagged);
+        glDetachShader(program, old);
+        if (!flagged && old != standIn.vertexShader && old != standIn.fragmentShader && old != builder.vertexShader &&
             old != builder.fragmentShader)
             glDeleteShader(old);
     }

@@ -32,6 +32,8 @@ constexpr int KEY_ESC = 0x1B;
 
 constexpr int64_t JUMP_FRAMES = EDIT_FPS;   // Left and Right: one second
 constexpr int PAUSED_SLEEP_MS = 10;         // a paused loop looks at keys and files this often
+constexpr int REPRESENT_MS = 250;           // paused, the picture is presented again this often (a
+                                            // resized or uncovered window has lost it)
 
 static struct {
     int64_t frame;          // on screen
@@ -41,8 +43,8 @@ static struct {
     // Playing, frame anchorFrame was on screen at anchorMs of the steady clock.
     int64_t anchorFrame;
     int64_t anchorMs;
-    double frameMs;         // wall time of the latest iteration that drew
-    int64_t lastDrawMs;
+    double frameMs;         // wall time of the latest frame's drawing and presenting
+    int64_t presentedMs;    // steady clock at the latest present
     bool havePassTimes;
     double passMs[PASS_COUNT];
 } edit;
@@ -64,23 +66,28 @@ static void publishReadout() {
     setOverlayReadout(r);
 }
 
-// Draws and presents frame, the show standing ready for it.
+// Draws and presents frame, the show standing ready for it. The overlay reads the cost of the
+// frame drawn before (this one is measured once presented).
 static void drawFrame(int64_t frame) {
-    const int64_t nowMs = clockMs();
+    const int64_t startMs = clockMs();
+    double skipped[PASS_COUNT];
+    if (overlayShown()) readPassTimes(skipped);   // frames a seek drew on the way are not this frame's
     setCaptureFrame(frame);
     renderFrame();
     edit.frame = frame;
     if (overlayShown()) edit.havePassTimes = readPassTimes(edit.passMs);
-    edit.frameMs = (double)(nowMs - edit.lastDrawMs);
-    edit.lastDrawMs = nowMs;
     publishReadout();
     finishFrame();
+    edit.presentedMs = clockMs();
+    edit.frameMs = (double)(edit.presentedMs - startMs);
+    debugLog("edit: frame %lld on screen\n", (long long)frame);
 }
 
 // Presents the picture on screen again (overlay toggled, window resized): nothing is rendered.
 static void presentAgain() {
     publishReadout();
     platformSwapBuffers();
+    edit.presentedMs = clockMs();
 }
 
 static double musicSeconds(int64_t frame) {
@@ -195,7 +202,6 @@ static void applyReloads(int effects) {
 void startEditShow(int64_t startFrame, int64_t (*steadyClockMs)()) {
     edit = {};
     clockMs = steadyClockMs;
-    edit.lastDrawMs = clockMs();
     watchShowFiles();
     jumpTo(startFrame, false);
 }
@@ -206,6 +212,7 @@ bool editStep() {
     applyReloads(reloadChangedFiles(clockMs()));
     if (quitRequested) return false;
     if (edit.paused) {
+        if (clockMs() - edit.presentedMs >= REPRESENT_MS) presentAgain();
         platformSleep(PAUSED_SLEEP_MS);
         return true;
     }

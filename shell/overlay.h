@@ -16,7 +16,7 @@ struct OverlayReadout {
     bool paused;
     int loopMarks;               // 0 no loop, 1 start marked, 2 looping
     int64_t loopStart, loopEnd;  // frames
-    double frameMs;              // wall time of the latest loop iteration that drew
+    double frameMs;              // wall time of the latest frame drawn and presented
     bool havePassTimes;
     double passMs[PASS_COUNT];
     const char *reloadError;     // empty when none
