@@ -6,6 +6,7 @@ target_compile_definitions(show_test PRIVATE LIGHTRIG_SOURCE_DIR="${PROJECT_SOUR
 
 # Edit mode: its loop driven by a test clock, and the music after a jump through SDL's disk audio driver.
 lightrig_add_test(edit_test edit_test.cpp GL)
+lightrig_add_test(edit_music_test edit_music_test.cpp GL)
 lightrig_add_test(file_watch_test file_watch_test.cpp)
 
 # The show with its development trace, so end-to-end runs can see where it is.
