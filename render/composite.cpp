@@ -120,22 +120,6 @@ float outroAlpha(float fade) {
     return composite.fadeOut ? (1.0f - fade) * OUTRO_ALPHA : OUTRO_ALPHA;
 }
 
-static void lookUpCompositeUniforms();
-
-void initComposite() {
-    const char *vertex = "Passthroughvertexshader.vert";
-    resources.colourGrade = buildShaderProgram(vertex, "colorfx.frag");
-    resources.chromatic = buildShaderProgram(vertex, "chromatic.frag");
-    resources.overlay = loadTexture("overlay1.tga");
-    resources.lens = buildShaderProgram(vertex, "lens2.frag");
-    resources.black = loadTexture("blackscreen.tga");
-    resources.black = loadTexture("black.tga");
-    resources.outro[0] = loadTexture("outro1.tga");
-    resources.outro[1] = loadTexture("outro2.tga");
-    lookUpCompositeUniforms();
-    resources.ready = true;
-}
-
 // Again whenever the programs were rebuilt in place (their locations may have moved).
 static void lookUpCompositeUniforms() {
     resources.uniformGeneration = shaderProgramGeneration;
@@ -156,6 +140,20 @@ static void lookUpCompositeUniforms() {
     resources.grade.mix = glGetUniformLocation(g, "mix_");
     resources.chroma.tInput = glGetUniformLocation(resources.chromatic, "tInput");
     resources.chroma.testfactor = glGetUniformLocation(resources.chromatic, "testfactor");
+}
+
+void initComposite() {
+    const char *vertex = "Passthroughvertexshader.vert";
+    resources.colourGrade = buildShaderProgram(vertex, "colorfx.frag");
+    resources.chromatic = buildShaderProgram(vertex, "chromatic.frag");
+    resources.overlay = loadTexture("overlay1.tga");
+    resources.lens = buildShaderProgram(vertex, "lens2.frag");
+    resources.black = loadTexture("blackscreen.tga");
+    resources.black = loadTexture("black.tga");
+    resources.outro[0] = loadTexture("outro1.tga");
+    resources.outro[1] = loadTexture("outro2.tga");
+    lookUpCompositeUniforms();
+    resources.ready = true;
 }
 
 static void bindUnit(int unit, GLuint texture) {
