@@ -195,4 +195,36 @@ TEST_F(Edit, BrokenShaderKeepsThePictureAndReportsOnceAFixedOneIsUsed) {
     EXPECT_LT(red[centre + 1], 60);
 }
 
+// A 4 x 4 uncompressed 24-bit TGA of one colour (bytes in file order: blue, green, red).
+std::string plainTga(unsigned char blue, unsigned char green, unsigned char red) {
+    std::string tga(18, '\0');
+    tga[2] = 2;                 // uncompressed true colour
+    tga[12] = 4, tga[14] = 4;   // width and height
+    tga[16] = 24;
+    for (int i = 0; i < 16; i++) tga += {(char)blue, (char)green, (char)red};
+    return tga;
+}
+
+TEST_F(Edit, ReloadedTextureIsDrawnAndAHalfWrittenOneKeepsIt) {
+    start(track(8, {}), 0);
+    ASSERT_TRUE(handleEditKey(KEY_SPACE));
+    for (int i = 0; i < 5; i++) ASSERT_TRUE(handleEditKey(KEY_HOME));   // see the shader test
+    const std::vector<unsigned char> before = picture();
+
+    const std::string red = plainTga(0, 0, 255);
+    unlink("data/overlay1.tga");   // the logo over the picture
+    writeDataFile("overlay1.tga", red.data(), red.size());
+    letWatcherSettle();
+    const std::vector<unsigned char> reloaded = picture();
+    EXPECT_TRUE(reloaded != before) << "the new logo is not drawn";
+
+    testing::internal::CaptureStderr();
+    writeDataFile("overlay1.tga", red.data(), 18);   // the header alone
+    letWatcherSettle();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("overlay1.tga"), std::string::npos) << errors;
+    ASSERT_TRUE(handleEditKey(KEY_HOME));
+    EXPECT_TRUE(picture() == reloaded) << "a texture that could not be read lost its picture";
+}
+
 }  // namespace
