@@ -6,6 +6,7 @@
 
 #include "core/clock.h"
 #include "core/diagnostics.h"
+#include "core/keyboard.h"       // Escape, to tell it from the sync table's end
 #include "platform/platform.h"
 #include "render/pass_timer.h"
 #include "shell/capture.h"       // startCaptureClock, setCaptureFrame, frameForMoment
@@ -100,12 +101,31 @@ static void anchorAt(int64_t frame) {
     edit.anchorMs = clockMs();
 }
 
+static void jumpTo(int64_t frame, bool replay);
+
+// The sync table ended the show on the way to frame (the frame that ended it is drawn black): the
+// edit mode stays, paused on the frame before that one, so the end can be looked at and jumped away
+// from. True when it did.
+static bool holdAtShowEnd(int64_t frame) {
+    if (!quitRequested || keyState.pressed[KEY_ESCAPE]) return false;
+    int64_t ended = currentShowFrame() - 1;
+    if (ended > frame) ended = frame;
+    if (ended <= 0) return false;   // nothing to show before the end
+    quitRequested = 0;
+    edit.paused = true;
+    platformMusicPause();
+    jumpTo(ended - 1, false);
+    return true;
+}
+
 // Jumps: the picture a run from the start gives at frame, then the music from there.
 static void jumpTo(int64_t frame, bool replay) {
     if (frame < 0) frame = 0;
     if (replay) replayToFrame(frame);
     else seekToFrame(frame);
+    if (holdAtShowEnd(frame)) return;   // the table ended the show on the way
     drawFrame(frame);
+    if (holdAtShowEnd(frame)) return;
     platformMusicPlayFrom(musicSeconds(frame), edit.paused);
     anchorAt(frame);
 }
@@ -226,7 +246,9 @@ bool editStep() {
         return true;
     }
     skipToFrame(want);
+    if (holdAtShowEnd(want)) return quitRequested == 0;
     drawFrame(want);
+    holdAtShowEnd(want);
     return quitRequested == 0;
 }
 

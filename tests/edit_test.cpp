@@ -120,6 +120,18 @@ TEST_F(Edit, LoopWrapsBackToItsStartAndClears) {
 }
 
 // Page Down shows the first frame of the next part, which starts the frame after its row is played.
+// Playing into the sync table's end row leaves the edit mode paused on the last frame before it.
+TEST_F(Edit, TheShowsEndHoldsOnTheLastFrame) {
+    std::string text = HEADER;
+    text += "0,0,0,0,0,0,0\n0,0,255,0,0,0,0\n0,0,0,0,0,0,0\n";   // the end at row 1: 355.3 ms
+    start(text, 20);
+    testNowMs += 50;   // to frame 23, which ends the show
+    ASSERT_TRUE(editStep()) << "the edit mode ended with the show";
+    EXPECT_TRUE(editPaused());
+    EXPECT_EQ(editFrame(), 22);   // the row clock passes row 1 in frame 23
+    EXPECT_EQ(quitRequested, 0);
+}
+
 TEST_F(Edit, PartJumpShowsTheNextPartsFirstFrame) {
     start(track(8, {0}), 0);
     ASSERT_TRUE(handleEditKey(KEY_SPACE));
