@@ -114,6 +114,10 @@ TgaImage loadTextureKeepImage(const char *name) {
     return image;
 }
 
+void forgetLoadedTextures() {
+    loadedTextureCount = 0;
+}
+
 const char *loadedTextureName(int index) {
     return loadedTextures[index].name;
 }

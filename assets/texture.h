@@ -44,6 +44,8 @@ constexpr int MAX_LOADED_TEXTURES = 256;   // the show loads about ninety
 constexpr int MAX_TEXTURE_NAME = 64;       // bytes of a file name below data/
 extern int loadedTextureCount;
 const char *loadedTextureName(int index);
+// Empties the list: a new load starts it again (tests load the show more than once).
+void forgetLoadedTextures();
 // Reads the file again into every texture made from it, keeping their GL names. False when the file
 // cannot be read: the textures keep their pictures. Leaves the active unit's 2D binding as it was.
 bool reloadTextureFile(const char *name);

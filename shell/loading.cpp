@@ -149,6 +149,7 @@ static void setUpSceneObjects() {
 
 int loadAll() {
     resetClockBase();
+    forgetLoadedTextures();   // the edit mode reloads what this load makes
     loading.progressCount = 0.0f;
     loading.milestoneTime = loading.loadingStart = demoTime();
     for (int i = 0; i < 4; i++) {
