@@ -4,6 +4,7 @@
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "assets/data_file.h"
 #include "assets/load_record.h"
@@ -42,6 +43,30 @@ static struct {
     GLuint vertexShader;
     GLuint fragmentShader;
 } standIn;
+
+// Programs and the files they came from, appended by every build during loading; read by reloads.
+static struct {
+    char files[2][MAX_SHADER_NAME];
+    GLuint program;
+} shaderPairs[MAX_SHADER_PAIRS];
+int shaderPairCount = 0;
+int shaderProgramGeneration = 0;
+
+// The show builds every pair once; a second load (tests) takes over the entry.
+static void rememberPair(const char *vertexName, const char *fragmentName, GLuint program) {
+    if (!vertexName || !fragmentName || strlen(vertexName) >= MAX_SHADER_NAME ||
+        strlen(fragmentName) >= MAX_SHADER_NAME)
+        return;
+    int at = 0;
+    while (at < shaderPairCount &&
+           (strcmp(shaderPairs[at].files[0], vertexName) != 0 || strcmp(shaderPairs[at].files[1], fragmentName) != 0))
+        at++;
+    if (at == MAX_SHADER_PAIRS) return;
+    if (at == shaderPairCount) shaderPairCount++;
+    strcpy(shaderPairs[at].files[0], vertexName);
+    strcpy(shaderPairs[at].files[1], fragmentName);
+    shaderPairs[at].program = program;
+}
 
 char *readShaderSource(const char *name) {
     FILE *file = name ? xfopen(name, "rt") : nullptr;
@@ -164,6 +189,7 @@ ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentNam
     GLint linked = GL_FALSE;
     glGetProgramiv(builder.program, GL_LINK_STATUS, &linked);
     if (linked != GL_TRUE) linkStandIn(builder.program, vertexName, fragmentName, missingFile);
+    rememberPair(vertexName, fragmentName, builder.program);
     debugLog("%d\n", (int)builder.program);
     return builder.program;
 }
@@ -179,4 +205,98 @@ void releaseLastShaderProgram() {
     glDeleteShader(builder.fragmentShader);
     glDeleteProgram(builder.program);
     builder = {};
+}
+
+// --- live reload ---------------------------------------------------------------------------------
+
+const char *shaderPairFile(int pair, int which) {
+    return shaderPairs[pair].files[which];
+}
+
+static void appendText(char *message, int capacity, const char *text) {
+    const size_t used = strlen(message);
+    if ((int)used + 1 < capacity) snprintf(message + used, capacity - used, "%s", text);
+}
+
+// A new shader of the file's text; 0 (and the reason in message) when it cannot be read or compiled.
+static GLuint compileFile(GLenum type, const char *name, char *message, int capacity) {
+    char *source = readShaderSource(name);
+    if (!source) {
+        appendText(message, capacity, name);
+        appendText(message, capacity, ": cannot be read\n");
+        return 0;
+    }
+    const GLuint shader = glCreateShader(type);
+    const char *text = source;
+    glShaderSource(shader, 1, &text, nullptr);
+    free(source);
+    if (char *log = compileShader(shader)) {
+        appendText(message, capacity, name);
+        appendText(message, capacity, ": ");
+        appendText(message, capacity, log[0] ? log : "does not compile\n");
+        free(log);
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+// Links the two shaders into a scratch program first: a pair that fails leaves the show's program
+// untouched. Returns false with the link log in message.
+static bool relinkPair(GLuint program, GLuint vertex, GLuint fragment, const char *vertexName,
+                       const char *fragmentName, char *message, int capacity) {
+    const GLuint trial = glCreateProgram();
+    const GLuint shaders[2] = {fragment, vertex};
+    for (GLuint shader : shaders) glAttachShader(trial, shader);
+    for (const auto &binding : ATTRIBUTE_BINDINGS) glBindAttribLocation(trial, binding.location, binding.name);
+    glLinkProgram(trial);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(trial, GL_LINK_STATUS, &linked);
+    if (linked != GL_TRUE) {
+        char reason[512];
+        firstLogLine(trial, reason, (int)sizeof reason);
+        char line[MAX_SHADER_NAME * 2 + 600];
+        snprintf(line, sizeof line, "%s + %s do not link: %s\n", vertexName, fragmentName, reason);
+        appendText(message, capacity, line);
+    }
+    for (GLuint shader : shaders) glDetachShader(trial, shader);
+    glDeleteProgram(trial);
+    if (linked != GL_TRUE) return false;
+
+    GLuint attached[2] = {0, 0};
+    GLsizei count = 0;
+    glGetAttachedShaders(program, 2, &count, attached);
+    for (int i = 0; i < count; i++) {
+        // A reload's shaders are flagged for deletion already and go with the detach; the stand-ins
+        // are shared, and the exit clean-up deletes the last build's own.
+        const GLuint old = attached[i];
+        GLint flagged = GL_FALSE;
+        glGetShaderiv(old, GL_DELETE_STATUS, &flagged);
+        glDetachShader(program, old);
+        if (!flagged && old != standIn.vertexShader && old != standIn.fragmentShader && old != builder.vertexShader &&
+            old != builder.fragmentShader)
+            glDeleteShader(old);
+    }
+    for (GLuint shader : shaders) glAttachShader(program, shader);
+    glLinkProgram(program);
+    return true;
+}
+
+int reloadShaderFile(const char *name, char *message, int capacity) {
+    if (capacity > 0) message[0] = '\0';
+    int failed = 0;
+    for (int i = 0; i < shaderPairCount; i++) {
+        auto &pair = shaderPairs[i];
+        if (strcmp(pair.files[0], name) != 0 && strcmp(pair.files[1], name) != 0) continue;
+        const GLuint vertex = compileFile(GL_VERTEX_SHADER, pair.files[0], message, capacity);
+        const GLuint fragment = vertex ? compileFile(GL_FRAGMENT_SHADER, pair.files[1], message, capacity) : 0;
+        const bool built = vertex && fragment &&
+                           relinkPair(pair.program, vertex, fragment, pair.files[0], pair.files[1], message, capacity);
+        // Shaders stay alive while attached; the old ones (and a failed build's) go now.
+        if (vertex) glDeleteShader(vertex);
+        if (fragment) glDeleteShader(fragment);
+        if (!built) failed++;
+        else shaderProgramGeneration++;
+    }
+    return failed;
 }

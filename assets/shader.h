@@ -23,3 +23,19 @@ char *readShaderSource(const char *name);
 ShaderProgram buildShaderProgram(const char *vertexName, const char *fragmentName);
 // Detaches and deletes the last built program and its shaders (at exit).
 void releaseLastShaderProgram();
+
+// Live reload (edit mode). Every program buildShaderProgram made is remembered with its two file
+// names (up to MAX_SHADER_PAIRS; later ones cannot be reloaded).
+constexpr int MAX_SHADER_PAIRS = 64;       // the show builds about twenty
+constexpr int MAX_SHADER_NAME = 64;        // bytes of a file name below data/
+extern int shaderPairCount;
+// The two file names of a remembered pair (which 0: vertex, 1: fragment).
+const char *shaderPairFile(int pair, int which);
+// Rebuilds every remembered program built from the named file, in place: the program keeps its GL
+// name, so whoever stores it draws with the new code from the next draw on. A pair that does not
+// compile or link keeps its last good program and writes the compiler's message (up to capacity
+// bytes) to message. Returns the number of pairs that did not build.
+int reloadShaderFile(const char *name, char *message, int capacity);
+// Counts in-place rebuilds (written only by reloadShaderFile): uniform locations cached by program
+// name are stale once it changes.
+extern int shaderProgramGeneration;

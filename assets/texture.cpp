@@ -26,6 +26,20 @@ static const struct {
 TextureSet textureSets[MAX_TEXTURE_SETS];
 int textureSetCount = 0;
 
+// Textures and the files they came from (the file's name even when a fallback stands in), appended
+// by every load; read by reloads.
+static struct {
+    char name[MAX_TEXTURE_NAME];
+    uint32_t texture;
+} loadedTextures[MAX_LOADED_TEXTURES];
+int loadedTextureCount = 0;
+
+static void rememberTexture(const char *name, uint32_t texture) {
+    if (loadedTextureCount == MAX_LOADED_TEXTURES || strlen(name) >= MAX_TEXTURE_NAME) return;
+    strcpy(loadedTextures[loadedTextureCount].name, name);
+    loadedTextures[loadedTextureCount++].texture = texture;
+}
+
 TextureKind textureKindOf(const char *name) {
     const char *underscore = strrchr(name, '_');
     if (!underscore || underscore == name) return TEXTURE_BASE;
@@ -54,11 +68,9 @@ static void loadFallbackImage(TgaImage *image, TextureKind kind, const char *mis
     image->format = GL_RGB;
 }
 
-// Makes a mipmapped 2D texture of the image's pixels. Leaves the new texture bound to
-// GL_TEXTURE_2D of the active unit; the unpack alignment is restored (TGA rows have no padding).
-static uint32_t makeMipmappedTexture(const TgaImage *image) {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
+// Fills the texture with the image's pixels and their mipmaps. Leaves it bound to GL_TEXTURE_2D of
+// the active unit; the unpack alignment is restored (TGA rows have no padding).
+static void fillMipmappedTexture(GLuint texture, const TgaImage *image) {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
@@ -68,6 +80,13 @@ static uint32_t makeMipmappedTexture(const TgaImage *image) {
     gluBuild2DMipmaps(GL_TEXTURE_2D, (GLint)image->bitsPerPixel / 8, (GLint)image->width, (GLint)image->height,
                       image->format, GL_UNSIGNED_BYTE, image->pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
+// A new mipmapped 2D texture of the image, left bound like fillMipmappedTexture leaves it.
+static uint32_t makeMipmappedTexture(const TgaImage *image) {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    fillMipmappedTexture(texture, image);
     return texture;
 }
 
@@ -82,13 +101,37 @@ uint32_t loadTexture(const char *name) {
     }
     const uint32_t texture = makeMipmappedTexture(&image);
     free(image.pixels);
+    rememberTexture(name, texture);
     return texture;
 }
 
 TgaImage loadTextureKeepImage(const char *name) {
     TgaImage image;
-    if (loadtga(&image, name)) image.texture = makeMipmappedTexture(&image);
+    if (loadtga(&image, name)) {
+        image.texture = makeMipmappedTexture(&image);
+        rememberTexture(name, image.texture);
+    }
     return image;
+}
+
+void forgetLoadedTextures() {
+    loadedTextureCount = 0;
+}
+
+const char *loadedTextureName(int index) {
+    return loadedTextures[index].name;
+}
+
+bool reloadTextureFile(const char *name) {
+    TgaImage image;
+    if (!loadtga(&image, name)) return false;
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    for (int i = 0; i < loadedTextureCount; i++)
+        if (strcmp(loadedTextures[i].name, name) == 0) fillMipmappedTexture(loadedTextures[i].texture, &image);
+    glBindTexture(GL_TEXTURE_2D, (GLuint)bound);
+    free(image.pixels);
+    return true;
 }
 
 void resetTextureSets() {

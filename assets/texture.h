@@ -37,3 +37,15 @@ void resetTextureSets();
 // Reads the image and makes its texture, handing the image (pixels included) back to the caller.
 // When the image cannot be read the record comes back without pixels and without a texture.
 TgaImage loadTextureKeepImage(const char *name);
+
+// Live reload (edit mode). Every texture made from a file is remembered with its name (up to
+// MAX_LOADED_TEXTURES; later ones cannot be reloaded).
+constexpr int MAX_LOADED_TEXTURES = 256;   // the show loads about ninety
+constexpr int MAX_TEXTURE_NAME = 64;       // bytes of a file name below data/
+extern int loadedTextureCount;
+const char *loadedTextureName(int index);
+// Empties the list: a new load starts it again (tests load the show more than once).
+void forgetLoadedTextures();
+// Reads the file again into every texture made from it, keeping their GL names. False when the file
+// cannot be read: the textures keep their pictures. Leaves the active unit's 2D binding as it was.
+bool reloadTextureFile(const char *name);

@@ -5,6 +5,7 @@
 
 #include <math.h>
 
+#include "assets/shader.h"   // shaderProgramGeneration
 #include "camera/camera.h"          // cameraEye, cameraTarget, cameraUp, cameraFov
 #include "core/clock.h"            // frameTime
 #include "core/diagnostics.h"
@@ -61,6 +62,7 @@ static struct {
     ShaderProgram program;
     bool cached;
     ShaderProgram locationsOf;         // program the cached locations belong to
+    int generation;                    // shaderProgramGeneration of the lookup
     GLint locations[UNIFORM_COUNT];    // -1: not in the program
     float baseProjection[9];           // mat3cam, captured every frame before the camera set-up
 } pass;
@@ -264,11 +266,12 @@ static void stepDisplacement() {
 
 // --- GL -----------------------------------------------------------------------------------------
 static void cacheLocations() {
-    if (pass.cached && pass.locationsOf == pass.program) return;
+    if (pass.cached && pass.locationsOf == pass.program && pass.generation == shaderProgramGeneration) return;
     for (int i = 0; i < UNIFORM_COUNT; i++)
         pass.locations[i] = pass.program ? glGetUniformLocation(pass.program, UNIFORM_NAMES[i]) : -1;
     pass.cached = true;
     pass.locationsOf = pass.program;
+    pass.generation = shaderProgramGeneration;
 }
 
 static void bindTexture(int unit, GLenum target, uint32_t texture) {

@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "assets/shader.h"   // shaderProgramGeneration
 #include "assets/scene.h"
 #include "camera/camera.h"
 #include "parts/light_rig.h"
@@ -30,6 +31,7 @@ struct SavedCamera {
 // Uniform locations of the backdrop's program, looked up once per program (it is made once per run).
 static struct {
     GLuint program;
+    int generation;   // shaderProgramGeneration of the lookup
     GLint glColor, colorMap;
 } backdropUniforms;
 
@@ -184,8 +186,9 @@ static void drawBackdrop() {
     glEnable(GL_BLEND);
     glLoadIdentity();
     glUseProgram(showAssets.selfIllum);
-    if (backdropUniforms.program != showAssets.selfIllum) {
+    if (backdropUniforms.program != showAssets.selfIllum || backdropUniforms.generation != shaderProgramGeneration) {
         backdropUniforms.program = showAssets.selfIllum;
+        backdropUniforms.generation = shaderProgramGeneration;
         backdropUniforms.glColor = glGetUniformLocation(showAssets.selfIllum, "glColor");
         backdropUniforms.colorMap = glGetUniformLocation(showAssets.selfIllum, "colorMap");
     }

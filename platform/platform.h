@@ -1,5 +1,5 @@
 // The operating-system services the engine uses: window and GL context, counter, Escape, swap,
-// message box and music. A small C-style interface; the engine never sees SDL.
+// message box, music and the edit mode's keys. A small C-style interface; the engine never sees SDL.
 #pragma once
 #include <stdint.h>
 #include <stdio.h>   // FILE, for the process pipe
@@ -37,6 +37,8 @@ int64_t platformFrequency();   // ticks per second
 // was pressed since the previous query. A window close or SIGTERM/SIGINT counts as a press.
 int platformEscapeState();
 
+// Gives the processor away for about ms milliseconds (a paused edit mode).
+void platformSleep(int ms);
 // Handles pending window-system events so the window stays responsive. Called once per frame.
 void platformPumpEvents();
 void platformHideCursor();
@@ -66,6 +68,17 @@ void platformMusicInit(int frequency);
 const char *platformMusicLoad(const char *path);
 void platformMusicPlay();
 void platformMusicFree();
+// Edit mode's music: pause and resume where it stands, start it at a moment (s from its start; paused
+// when asked), and put a new file in place of the loaded one (false when it cannot be read: the old
+// music stays).
+void platformMusicPause();
+void platformMusicResume();
+void platformMusicPlayFrom(double seconds, bool paused);
+bool platformMusicReplace(const char *path);
+
+// Key presses since the last call, oldest first, as Windows virtual-key codes; 0 when none is left.
+// A window close or SIGTERM/SIGINT comes as Escape (0x1B). Only the keys of the edit mode are kept.
+int platformNextKeyPress();
 
 // Processes and files: the few operating-system calls the offline runs make.
 // Starts argv[0] (looked up on the PATH; argv ends with a null) with its standard input on the
@@ -94,3 +107,5 @@ bool platformExecutableFolder(char *folder, int capacity);
 // Windows GUI program started from a console: its standard output and error go to that console
 // unless they already lead somewhere (a file, a pipe). Nothing elsewhere.
 void platformAttachConsole();
+// Modification time (ns, any epoch) and size in bytes of a file; false when it cannot be read.
+bool platformFileStamp(const char *path, int64_t *modifiedNs, int64_t *bytes);

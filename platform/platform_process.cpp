@@ -180,3 +180,15 @@ void platformAttachConsole() {
     if (!err) freopen("CONOUT$", "w", stderr);
 #endif
 }
+
+bool platformFileStamp(const char *path, int64_t *modifiedNs, int64_t *bytes) {
+    struct stat info;
+    if (stat(path, &info) != 0 || !(info.st_mode & S_IFREG)) return false;
+#ifdef _WIN32
+    *modifiedNs = (int64_t)info.st_mtime * 1000000000;
+#else
+    *modifiedNs = (int64_t)info.st_mtim.tv_sec * 1000000000 + info.st_mtim.tv_nsec;
+#endif
+    *bytes = (int64_t)info.st_size;
+    return true;
+}

@@ -8,6 +8,24 @@
 #include <stdlib.h>
 #include <string.h>
 
+constexpr int KEY_QUEUE_CAPACITY = 64;   // presses between two reads; a frame here lasts up to a second
+
+// Windows virtual-key codes of the keys the edit mode reads.
+static const struct {
+    SDL_Keycode sdl;
+    int virtualKey;
+} EDIT_KEYS[] = {
+    {SDLK_ESCAPE, 0x1B}, {SDLK_SPACE, 0x20}, {SDLK_PAGEUP, 0x21}, {SDLK_PAGEDOWN, 0x22}, {SDLK_HOME, 0x24},
+    {SDLK_LEFT, 0x25},   {SDLK_UP, 0x26},    {SDLK_RIGHT, 0x27},  {SDLK_DOWN, 0x28},     {SDLK_h, 0x48},
+    {SDLK_l, 0x4C},
+};
+
+// Key presses not yet read, a ring; the oldest are dropped when it is full.
+static struct {
+    int keys[KEY_QUEUE_CAPACITY];
+    int first, count;
+} keyQueue;
+
 static struct {
     SDL_Window *window;
     SDL_GLContext context;
@@ -200,16 +218,41 @@ int64_t platformFrequency() {
     return (int64_t)SDL_GetPerformanceFrequency();
 }
 
+static void queueKey(int virtualKey) {
+    if (keyQueue.count == KEY_QUEUE_CAPACITY) {
+        keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_CAPACITY;
+        keyQueue.count--;
+    }
+    keyQueue.keys[(keyQueue.first + keyQueue.count++) % KEY_QUEUE_CAPACITY] = virtualKey;
+}
+
+static void queueEditKey(const SDL_KeyboardEvent &key) {
+    if (key.repeat) return;
+    for (const auto &k : EDIT_KEYS)
+        if (k.sdl == key.keysym.sym) queueKey(k.virtualKey);
+}
+
 void platformPumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) {
             host.quitSeen = true;
             host.escapeLatched = true;
-        } else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) {
-            host.escapeLatched = true;
+            queueKey(0x1B);
+        } else if (event.type == SDL_KEYDOWN) {
+            if (event.key.keysym.sym == SDLK_ESCAPE) host.escapeLatched = true;
+            queueEditKey(event.key);
         }
     }
+}
+
+int platformNextKeyPress() {
+    platformPumpEvents();
+    if (keyQueue.count == 0) return 0;
+    const int key = keyQueue.keys[keyQueue.first];
+    keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_CAPACITY;
+    keyQueue.count--;
+    return key;
 }
 
 int platformEscapeState() {
@@ -220,6 +263,10 @@ int platformEscapeState() {
     if (host.escapeLatched) state |= 1;
     host.escapeLatched = false;
     return state;
+}
+
+void platformSleep(int ms) {
+    SDL_Delay((Uint32)ms);
 }
 
 void platformHideCursor() {
@@ -285,4 +332,28 @@ void platformMusicFree() {
     audio.audioOpen = false;
     if (audio.mixerInit) Mix_Quit();
     audio.mixerInit = false;
+}
+
+void platformMusicPause() {
+    if (audio.music) Mix_PauseMusic();
+}
+
+void platformMusicResume() {
+    if (audio.music) Mix_ResumeMusic();
+}
+
+void platformMusicPlayFrom(double seconds, bool paused) {
+    if (!audio.music) return;
+    Mix_FadeInMusicPos(audio.music, 1, 0, seconds);
+    if (paused) Mix_PauseMusic();
+}
+
+bool platformMusicReplace(const char *path) {
+    if (!audio.audioOpen) return false;
+    Mix_Music *music = Mix_LoadMUS(path);
+    if (!music) return false;
+    Mix_HaltMusic();
+    if (audio.music) Mix_FreeMusic(audio.music);
+    audio.music = music;
+    return true;
 }

@@ -30,6 +30,7 @@ static float frameFade = 0.0f;   // this frame's fade to black, 0..1: written by
 // Made by initComposite.
 static struct {
     bool ready;           // until loading has built them the frame is left as the part drew it
+    int uniformGeneration;   // shaderProgramGeneration of the uniform lookups below
     GLuint colourGrade;   // Passthroughvertexshader.vert + colorfx.frag
     GLuint chromatic;     // Passthroughvertexshader.vert + chromatic.frag
     GLuint lens;          // Passthroughvertexshader.vert + lens2.frag, built for the parts
@@ -127,17 +128,9 @@ void stepComposite() {
     if (composite.fadeOut) fadeLevel = frameFade;
 }
 
-void initComposite() {
-    const char *vertex = "Passthroughvertexshader.vert";
-    resources.colourGrade = buildShaderProgram(vertex, "colorfx.frag");
-    resources.chromatic = buildShaderProgram(vertex, "chromatic.frag");
-    resources.overlay = loadTexture("overlay1.tga");
-    resources.lens = buildShaderProgram(vertex, "lens2.frag");
-    resources.black = loadTexture("blackscreen.tga");
-    resources.black = loadTexture("black.tga");
-    resources.outro[0] = loadTexture("outro1.tga");
-    resources.outro[1] = loadTexture("outro2.tga");
-
+// Again whenever the programs were rebuilt in place (their locations may have moved).
+static void lookUpCompositeUniforms() {
+    resources.uniformGeneration = shaderProgramGeneration;
     const GLuint g = resources.colourGrade;
     resources.grade.dosharpen = glGetUniformLocation(g, "dosharpen");
     resources.grade.titleMap = glGetUniformLocation(g, "titleMap");
@@ -155,6 +148,19 @@ void initComposite() {
     resources.grade.mix = glGetUniformLocation(g, "mix_");
     resources.chroma.tInput = glGetUniformLocation(resources.chromatic, "tInput");
     resources.chroma.testfactor = glGetUniformLocation(resources.chromatic, "testfactor");
+}
+
+void initComposite() {
+    const char *vertex = "Passthroughvertexshader.vert";
+    resources.colourGrade = buildShaderProgram(vertex, "colorfx.frag");
+    resources.chromatic = buildShaderProgram(vertex, "chromatic.frag");
+    resources.overlay = loadTexture("overlay1.tga");
+    resources.lens = buildShaderProgram(vertex, "lens2.frag");
+    resources.black = loadTexture("blackscreen.tga");
+    resources.black = loadTexture("black.tga");
+    resources.outro[0] = loadTexture("outro1.tga");
+    resources.outro[1] = loadTexture("outro2.tga");
+    lookUpCompositeUniforms();
     resources.ready = true;
 }
 
@@ -213,6 +219,7 @@ static void chromaticToScreen() {
 
 void finalComposite() {
     if (!resources.ready) return;
+    if (resources.uniformGeneration != shaderProgramGeneration) lookUpCompositeUniforms();
     markPass(PASS_COMPOSITE);
     copyFrameToFb1();
     gradeIntoFb3();

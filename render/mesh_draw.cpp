@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "assets/shader.h"   // shaderProgramGeneration
 #include "assets/texture.h"   // textureSets
 #include "camera/camera.h"    // cameraEye, cameraTarget
 #include "core/diagnostics.h"
@@ -63,6 +64,7 @@ struct ProgramUniforms {
 static struct {
     ProgramUniforms programs[MAX_CACHED_PROGRAMS];
     int count;
+    int generation;             // shaderProgramGeneration the entries were looked up in
     ProgramUniforms overflow;   // looked up afresh on every draw once the cache is full
 } uniformCache;
 
@@ -101,6 +103,10 @@ static void lookUpUniforms(GLuint program, ProgramUniforms *entry) {
 }
 
 static const ProgramUniforms &uniformsOf(GLuint program) {
+    if (uniformCache.generation != shaderProgramGeneration) {
+        uniformCache.count = 0;
+        uniformCache.generation = shaderProgramGeneration;
+    }
     for (int i = 0; i < uniformCache.count; i++)
         if (uniformCache.programs[i].program == program) return uniformCache.programs[i];
     if (uniformCache.count == MAX_CACHED_PROGRAMS) {

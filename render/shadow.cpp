@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "assets/shader.h"   // shaderProgramGeneration
 #include "camera/camera.h"   // setupCamera
 #include "platform/gl.h"
 #include "render/matrix.h"
@@ -78,6 +79,7 @@ static void readBackMvp(float out[16]) {
 
 void drawSpotDepth(MeshObject &mesh, ShaderProgram program) {
     static GLuint cachedProgram = 0;
+    static int cachedGeneration = 0;   // shaderProgramGeneration of the lookup
     static GLint depthMvpLocation = -1;
     loadSpotProjection(shadowState.currentEye, shadowState.currentTarget, SPOT_DEPTH_NEAR, SPOT_DEPTH_FAR);
     glMatrixMode(GL_MODELVIEW);
@@ -86,8 +88,9 @@ void drawSpotDepth(MeshObject &mesh, ShaderProgram program) {
     setDirection(shadowState.Light, shadowState.currentEye, shadowState.currentTarget);
     readBackMvp(shadowState.depthMVP);
     glUseProgram(program);
-    if (program != cachedProgram) {
+    if (program != cachedProgram || cachedGeneration != shaderProgramGeneration) {
         cachedProgram = program;
+        cachedGeneration = shaderProgramGeneration;
         depthMvpLocation = glGetUniformLocation(program, "depthMVP");
     }
     glUniformMatrix4fv(depthMvpLocation, 1, GL_FALSE, shadowState.depthMVP);

@@ -168,6 +168,7 @@ void stepLoadingFrame() {
 
 int loadAll() {
     resetClockBase();
+    forgetLoadedTextures();   // the edit mode reloads what this load makes
     loading.progressCount = 0.0f;
     loading.milestoneTime = loading.loadingStart = demoTime();
     for (int i = 0; i < 4; i++) {

@@ -2,6 +2,7 @@
 #include "platform/platform.h"
 #include "shell/capture.h"
 #include "shell/data_folder.h"
+#include "shell/edit.h"
 #include "shell/options.h"
 #include "shell/show.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char **argv) {
     case RUN_WINDOWED: return runShowWindowed(options.windowWidth, options.windowHeight);
     case RUN_CAPTURE: return runCapture();
     case RUN_FRAMES: return runFrameCapture();
+    case RUN_EDIT: return runEdit(options.windowWidth, options.windowHeight, options.momentMs[0]);
     case RUN_SHOW: break;
     }
     return runShow();

@@ -98,7 +98,7 @@ int parseOptions(int argc, const char *const *argv) {
     std::vector<double> moments;
     double durationSeconds = 0.0, fromSeconds = 0.0, toSeconds = 0.0;
     int fps = DEFAULT_CAPTURE_FPS;
-    bool windowed = false, noVsync = false;
+    bool windowed = false, noVsync = false, editMode = false;
 
     CLI::Option *captureOption =
         app.add_option("--capture", capture,
@@ -134,19 +134,24 @@ int parseOptions(int argc, const char *const *argv) {
     CLI::Option *windowedOption =
         app.add_flag("--windowed", windowed, "Play in a resizable window; the picture is scaled with its "
                                              "aspect ratio kept");
+    CLI::Option *editOption =
+        app.add_flag("--edit", editMode, "Edit mode in a resizable window, from --at T (one moment): Space pauses, "
+                                         "Left/Right jump a second, Up/Down a sync row, Page Up/Down a part, "
+                                         "Home to the start, L loops, H shows the overlay; changed files reload");
     CLI::Option *sizeOption =
-        app.add_option("--size", size, "Initial window size for --windowed (default 1280x720)")->type_name("WxH");
+        app.add_option("--size", size, "Initial window size for --windowed and --edit (default 1280x720)")
+            ->type_name("WxH");
 
     app.add_flag("--no-vsync", noVsync, "Swap frames as soon as they are drawn instead of waiting for the "
                                         "display (for measuring)");
     app.set_version_flag("--version", LIGHTRIG_VERSION_LINE, "Print the version and exit");
 
-    captureOption->excludes(framesOption)->excludes(windowedOption);
-    framesOption->excludes(windowedOption);
-    atOption->needs(framesOption)->excludes(fromOption)->excludes(toOption);
+    captureOption->excludes(framesOption)->excludes(windowedOption)->excludes(editOption);
+    framesOption->excludes(windowedOption)->excludes(editOption);
+    windowedOption->excludes(editOption);
+    atOption->excludes(fromOption)->excludes(toOption);
     durationOption->excludes(toOption);
     durationOption->needs(captureOption);
-    sizeOption->needs(windowedOption);
 
     try {
         app.parse(argc, argv);
@@ -162,6 +167,14 @@ int parseOptions(int argc, const char *const *argv) {
     }
 
     bool good = true;
+    if (atOption->count() > 0 && framesOption->count() == 0 && !editMode) {
+        logError("--at: only --frames and --edit take moments\n");
+        good = false;
+    }
+    if (sizeOption->count() > 0 && !windowed && !editMode) {
+        logError("--size: only --windowed and --edit open a window\n");
+        good = false;
+    }
     if (fpsOption->count() > 0 && capture.empty() && frames.empty()) {
         logError("--fps: only --capture and --frames use a fixed-step clock\n");
         good = false;
@@ -188,6 +201,16 @@ int parseOptions(int argc, const char *const *argv) {
     } else if (fromOption->count() > 0 || toOption->count() > 0) {
         logError("--from/--to: only --frames and --capture take a range\n");
         good = false;
+    } else if (editMode) {
+        options.mode = RUN_EDIT;
+        if (sizeOption->count() > 0) good = good && parseWindowSize(size);
+        if (atOption->count() > 0) {
+            good = good && storeMoments(moments);
+            if (good && options.momentCount != 1) {
+                logError("--at: --edit starts at one moment\n");
+                good = false;
+            }
+        }
     } else if (windowed) {
         options.mode = RUN_WINDOWED;
         if (sizeOption->count() > 0) good = good && parseWindowSize(size);

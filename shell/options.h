@@ -17,6 +17,7 @@ enum RunMode {
     RUN_WINDOWED,   // resizable window, real time
     RUN_CAPTURE,    // offline, every frame to a video file
     RUN_FRAMES,     // offline, PNG pictures of chosen moments
+    RUN_EDIT,       // resizable window, the makers' edit mode from momentMs[0]
 };
 
 struct ShowOptions {
@@ -25,7 +26,8 @@ struct ShowOptions {
     int fps;                         // frames per second of the fixed-step clock
     int durationMs;                  // capture: stop after this much show time; -1 runs to the end
     int momentCount;
-    int momentMs[MAX_MOMENTS];       // frames: ms from the first frame, ascending, no duplicates
+    int momentMs[MAX_MOMENTS];       // frames: ms from the first frame, ascending, no duplicates;
+                                     // edit: the one moment to start at (0 without --at)
     int windowWidth, windowHeight;   // windowed: initial window size in pixels
     bool vsync;                      // swaps wait for the display (--no-vsync turns it off)
     // A range of the fixed-step run (--from / --to): ms from the first frame; -1 when not given

@@ -24,6 +24,7 @@ static struct {
     PFNGLDRAWBUFFERPROC drawBuffer;
     PFNGLDRAWBUFFERSPROC drawBuffers;
     PFNGLREADBUFFERPROC readBuffer;
+    void (*overlay)(int drawableWidth, int drawableHeight);   // edit mode's read-outs over the picture
 } screen;
 
 PresentRect letterboxRect(int drawableWidth, int drawableHeight) {
@@ -204,12 +205,17 @@ void presentScaled(int drawableWidth, int drawableHeight) {
         glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, rect.x, rect.y, rect.x + rect.width,
                           rect.y + rect.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     }
+    if (screen.overlay) screen.overlay(drawableWidth, drawableHeight);
 
     screen.bindFramebuffer(GL_DRAW_FRAMEBUFFER, (GLuint)drawBinding);
     screen.bindFramebuffer(GL_READ_FRAMEBUFFER, (GLuint)readBinding);
     if (scissor) glEnable(GL_SCISSOR_TEST);
     glColorMask(colourMask[0], colourMask[1], colourMask[2], colourMask[3]);
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+}
+
+void setPresentOverlay(void (*draw)(int drawableWidth, int drawableHeight)) {
+    screen.overlay = draw;
 }
 
 void readShowPicture(unsigned char *rgb) {

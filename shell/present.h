@@ -33,6 +33,9 @@ unsigned int screenTargetFramebuffer();
 // engine's framebuffer bindings, scissor, colour mask and clear colour as they were. The swap hook
 // calls it with the window's drawable size.
 void presentScaled(int drawableWidth, int drawableHeight);
+// Drawn by presentScaled onto the window over the scaled picture, with the window's framebuffer
+// bound (never into the show's picture, so never into captures). Null removes it.
+void setPresentOverlay(void (*draw)(int drawableWidth, int drawableHeight));
 
 // Copies the show's current picture (what the next swap presents) into rgb: SCREEN_WIDTH x
 // SCREEN_HEIGHT pixels of 3 bytes, rows from the bottom up. Leaves the read binding and the pack

@@ -69,6 +69,21 @@ int loadSyncTrack() {
     return syncRowCount;
 }
 
+bool reloadSyncTrack() {
+    // The table as it was, put back when the new file holds nothing (caught while being written).
+    static float previous[MAX_SYNC_ROWS][SYNC_FIELDS];
+    FILE *file = xfopen(SYNC_FILE, "rt");
+    if (!file) return false;
+    memcpy(previous, syncTable, sizeof previous);
+    const int previousRows = syncRowCount;
+    const int rows = readSyncTrack(file);
+    fclose(file);
+    if (rows > 0) return true;
+    memcpy(syncTable, previous, sizeof previous);
+    syncRowCount = previousRows;
+    return false;
+}
+
 void resetSyncFraction() {
     player.curFraction = 0.0f;
 }

@@ -34,6 +34,9 @@ extern int syncRowCount;
 
 // Reads data/sync1.csv and returns its row count; a missing track ends the process with status 1.
 int loadSyncTrack();
+// Reads data/sync1.csv again (edit mode). A file that cannot be opened or holds no row leaves the
+// table as it was and returns false.
+bool reloadSyncTrack();
 // Fills the table from an open text stream (header line first). Returns the row count.
 int readSyncTrack(FILE *file);
 // Plays the rows passed since the previous call. Called once per frame after frameTime is sampled.

@@ -109,6 +109,16 @@ TEST(Options, VersionPrintsOneLineAndExitsWithStatusZero) {
     }
 }
 
+TEST(Options, EditStartsAtOneMomentInAWindowOfTheSizeAsked) {
+    ASSERT_EQ(-1, parse({"--edit"}));
+    EXPECT_EQ(RUN_EDIT, options.mode);
+    EXPECT_EQ(0, options.momentMs[0]);
+    ASSERT_EQ(-1, parse({"--edit", "--at", "42.5", "--size", "800x450"}));
+    EXPECT_EQ(42500, options.momentMs[0]);
+    EXPECT_EQ(800, options.windowWidth);
+    EXPECT_EQ(450, options.windowHeight);
+}
+
 TEST(Options, BadArgumentsPrintUsageAndGiveStatusTwo) {
     const char *const bad[][8] = {
         {"--capture", "a.mp4", "--frames", "d", "--at", "1"},   // the two offline modes exclude each other
@@ -119,6 +129,10 @@ TEST(Options, BadArgumentsPrintUsageAndGiveStatusTwo) {
         {"--frames", "d", "--from", "-1"},
         {"--capture", "a.mp4", "--to", "5", "--duration", "2"},
         {"--windowed", "--from", "3"},                          // only the offline modes take a range
+        {"--edit", "--at", "1,2"},                              // edit mode starts at one moment
+        {"--at", "1"},                                          // a moment for no mode
+        {"--edit", "--windowed"},
+        {"--size", "800x600"},
     };
     for (const auto &args : bad) {
         SCOPED_TRACE(args[0]);

@@ -1,0 +1,283 @@
+// Owns the edit mode: the frame on screen, the pause, the loop marks and the real-time anchor that
+// maps the steady clock to frames. Lives for one edit run.
+#include "shell/edit.h"
+
+#include <math.h>
+
+#include "core/clock.h"
+#include "core/diagnostics.h"
+#include "core/keyboard.h"       // Escape, to tell it from the sync table's end
+#include "platform/platform.h"
+#include "render/pass_timer.h"
+#include "shell/capture.h"       // startCaptureClock, setCaptureFrame, frameForMoment
+#include "shell/dispatcher.h"    // quitRequested
+#include "shell/live_reload.h"
+#include "shell/overlay.h"
+#include "shell/present.h"
+#include "shell/seek.h"
+#include "shell/show.h"
+#include "shell/sync_track.h"
+
+// Windows virtual-key codes of the edit keys.
+constexpr int KEY_SPACE = 0x20;
+constexpr int KEY_PAGE_UP = 0x21;
+constexpr int KEY_PAGE_DOWN = 0x22;
+constexpr int KEY_HOME = 0x24;
+constexpr int KEY_LEFT = 0x25;
+constexpr int KEY_UP = 0x26;
+constexpr int KEY_RIGHT = 0x27;
+constexpr int KEY_DOWN = 0x28;
+constexpr int KEY_H = 0x48;
+constexpr int KEY_L = 0x4C;
+constexpr int KEY_ESC = 0x1B;
+
+constexpr int64_t JUMP_FRAMES = EDIT_FPS;   // Left and Right: one second
+constexpr int PAUSED_SLEEP_MS = 10;         // a paused loop looks at keys and files this often
+constexpr int REPRESENT_MS = 250;           // paused, the picture is presented again this often (a
+                                            // resized or uncovered window has lost it)
+
+static struct {
+    int64_t frame;          // on screen
+    bool paused;
+    int loopMarks;          // 0 none, 1 start marked, 2 playing the range over and over
+    int64_t loopStart, loopEnd;
+    // Playing, frame anchorFrame was on screen at anchorMs of the steady clock.
+    int64_t anchorFrame;
+    int64_t anchorMs;
+    double frameMs;         // wall time of the latest frame's drawing and presenting
+    int64_t presentedMs;    // steady clock at the latest present
+    bool havePassTimes;
+    double passMs[PASS_COUNT];
+} edit;
+
+static int64_t (*clockMs)();   // steady clock in ms: the counter, or a test's
+
+static void publishReadout() {
+    OverlayReadout r = {};
+    r.frame = edit.frame;
+    r.fps = EDIT_FPS;
+    r.paused = edit.paused;
+    r.loopMarks = edit.loopMarks;
+    r.loopStart = edit.loopStart;
+    r.loopEnd = edit.loopEnd;
+    r.frameMs = edit.frameMs;
+    r.havePassTimes = edit.havePassTimes;
+    for (int p = 0; p < PASS_COUNT; p++) r.passMs[p] = edit.passMs[p];
+    r.reloadError = latestReloadError();
+    setOverlayReadout(r);
+}
+
+// Draws and presents frame, the show standing ready for it. The overlay reads the cost of the
+// frame drawn before (this one is measured once presented).
+static void drawFrame(int64_t frame) {
+    const int64_t startMs = clockMs();
+    double skipped[PASS_COUNT];
+    if (overlayShown()) readPassTimes(skipped);   // frames a seek drew on the way are not this frame's
+    setCaptureFrame(frame);
+    renderFrame();
+    edit.frame = frame;
+    if (overlayShown()) edit.havePassTimes = readPassTimes(edit.passMs);
+    publishReadout();
+    finishFrame();
+    edit.presentedMs = clockMs();
+    edit.frameMs = (double)(edit.presentedMs - startMs);
+    debugLog("edit: frame %lld on screen\n", (long long)frame);
+}
+
+// Presents the picture on screen again (overlay toggled, window resized): nothing is rendered.
+static void presentAgain() {
+    publishReadout();
+    platformSwapBuffers();
+    edit.presentedMs = clockMs();
+}
+
+static double musicSeconds(int64_t frame) {
+    return (double)frame / EDIT_FPS;
+}
+
+// From now on frame belongs to this moment: picture and music run on from here together.
+static void anchorAt(int64_t frame) {
+    edit.anchorFrame = frame;
+    edit.anchorMs = clockMs();
+}
+
+static void jumpTo(int64_t frame, bool replay);
+
+// The sync table ended the show on the way to frame (the frame that ended it is drawn black): the
+// edit mode stays, paused on the frame before that one, so the end can be looked at and jumped away
+// from. True when it did.
+static bool holdAtShowEnd(int64_t frame) {
+    if (!quitRequested || keyState.pressed[KEY_ESCAPE]) return false;
+    int64_t ended = currentShowFrame() - 1;
+    if (ended > frame) ended = frame;
+    if (ended <= 0) return false;   // nothing to show before the end
+    quitRequested = 0;
+    edit.paused = true;
+    platformMusicPause();
+    jumpTo(ended - 1, false);
+    return true;
+}
+
+// Jumps: the picture a run from the start gives at frame, then the music from there.
+static void jumpTo(int64_t frame, bool replay) {
+    if (frame < 0) frame = 0;
+    if (replay) replayToFrame(frame);
+    else seekToFrame(frame);
+    if (holdAtShowEnd(frame)) return;   // the table ended the show on the way
+    drawFrame(frame);
+    if (holdAtShowEnd(frame)) return;
+    platformMusicPlayFrom(musicSeconds(frame), edit.paused);
+    anchorAt(frame);
+}
+
+int64_t frameOfRow(int row) {
+    if (row < 0) row = 0;
+    // Row r starts r x 355.33 ms after the first frame; its first frame is the one at or after that.
+    const double ms = row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME;
+    return (int64_t)ceil(ms * EDIT_FPS / 1000.0 - 1e-9);
+}
+
+static int rowOfFrame(int64_t frame) {
+    return (int)floor((double)frame * 1000.0 / EDIT_FPS / ((double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME) + 1e-9);
+}
+
+static bool startsPart(int row) {
+    return (int)syncTable[row][2] == SYNC_NEXT_PART || (int)syncTable[row][5] == SYNC_NEXT_PART;
+}
+
+// The frame that plays a next-part row still draws the old part; the new one begins after it.
+static int64_t partStartOfRow(int row) {
+    return frameOfRow(row) + 1;
+}
+
+int64_t previousPartStart(int64_t frame) {
+    int64_t best = 0;
+    for (int row = 0; row < syncRowCount; row++)
+        if (startsPart(row) && partStartOfRow(row) < frame) best = partStartOfRow(row);
+    return best;
+}
+
+int64_t nextPartStart(int64_t frame) {
+    for (int row = 0; row < syncRowCount; row++)
+        if (startsPart(row) && partStartOfRow(row) > frame) return partStartOfRow(row);
+    return frame;
+}
+
+static void togglePause() {
+    edit.paused = !edit.paused;
+    if (edit.paused) platformMusicPause();
+    else {
+        platformMusicResume();
+        anchorAt(edit.frame);
+    }
+    presentAgain();
+}
+
+static void markLoop() {
+    if (edit.loopMarks == 0) {
+        edit.loopStart = edit.frame;
+        edit.loopMarks = 1;
+    } else if (edit.loopMarks == 1) {
+        edit.loopEnd = edit.frame;
+        if (edit.loopEnd < edit.loopStart) {
+            edit.loopEnd = edit.loopStart;
+            edit.loopStart = edit.frame;
+        }
+        edit.loopMarks = edit.loopEnd > edit.loopStart ? 2 : 0;   // an empty range is no loop
+    } else {
+        edit.loopMarks = 0;
+    }
+    presentAgain();
+}
+
+bool handleEditKey(int key) {
+    const int64_t frame = edit.frame;
+    switch (key) {
+    case KEY_ESC: return false;
+    case KEY_SPACE: togglePause(); break;
+    case KEY_LEFT: jumpTo(frame - JUMP_FRAMES, false); break;
+    case KEY_RIGHT: jumpTo(frame + JUMP_FRAMES, false); break;
+    case KEY_UP: jumpTo(frameOfRow(rowOfFrame(frame) - 1), false); break;
+    case KEY_DOWN: jumpTo(frameOfRow(rowOfFrame(frame) + 1), false); break;
+    case KEY_PAGE_UP: jumpTo(previousPartStart(frame), false); break;
+    case KEY_PAGE_DOWN: jumpTo(nextPartStart(frame), false); break;
+    case KEY_HOME: jumpTo(0, false); break;
+    case KEY_L: markLoop(); break;
+    case KEY_H:
+        showOverlay(!overlayShown());
+        presentAgain();
+        break;
+    default: break;
+    }
+    return quitRequested == 0;
+}
+
+// Changed files: a rebuilt program shows from the next frame (paused: the moment is drawn again
+// from the start, the programs having drawn its past too), changed content replays to the moment.
+static void applyReloads(int effects) {
+    if (effects & RELOAD_PAST || (effects & RELOAD_PROGRAMS && edit.paused)) jumpTo(edit.frame, true);
+    else if (effects & RELOAD_MUSIC) platformMusicPlayFrom(musicSeconds(edit.frame), edit.paused);
+}
+
+void startEditShow(int64_t startFrame, int64_t (*steadyClockMs)()) {
+    edit = {};
+    clockMs = steadyClockMs;
+    watchShowFiles();
+    jumpTo(startFrame, false);
+}
+
+bool editStep() {
+    for (int key = platformNextKeyPress(); key; key = platformNextKeyPress())
+        if (!handleEditKey(key)) return false;
+    applyReloads(reloadChangedFiles(clockMs()));
+    if (quitRequested) return false;
+    if (edit.paused) {
+        if (clockMs() - edit.presentedMs >= REPRESENT_MS) presentAgain();
+        platformSleep(PAUSED_SLEEP_MS);
+        return true;
+    }
+    const int64_t want = edit.anchorFrame + (clockMs() - edit.anchorMs) * EDIT_FPS / 1000;
+    if (edit.loopMarks == 2 && want > edit.loopEnd) {
+        jumpTo(edit.loopStart, false);
+        return quitRequested == 0;
+    }
+    if (want <= edit.frame) {
+        platformSleep(1);   // faster than real time: wait for the next frame's moment
+        return true;
+    }
+    skipToFrame(want);
+    if (holdAtShowEnd(want)) return quitRequested == 0;
+    drawFrame(want);
+    holdAtShowEnd(want);
+    return quitRequested == 0;
+}
+
+int64_t editFrame() {
+    return edit.frame;
+}
+
+bool editPaused() {
+    return edit.paused;
+}
+
+static int64_t steadyMs() {
+    return platformCounter() * 1000 / platformFrequency();
+}
+
+int runEdit(int width, int height, int startMs) {
+    logOut("hello world!\n");
+    if (!platformOpenResizableWindow(width, height)) return 1;
+    startCaptureClock(EDIT_FPS);
+    if (startShow()) {
+        // The picture stays in the off-screen screen target, so a paused window can be presented
+        // again, and the overlay goes on the window only.
+        setUpPresentation(true);
+        setPresentOverlay(drawOverlay);
+        platformSetMessageBoxes(false);   // a file caught half-written must not stop the show
+        startEditShow(frameForMoment(startMs, EDIT_FPS), steadyMs);
+        while (editStep()) {
+        }
+    }
+    endShow();
+    return 0;
+}
