@@ -1,9 +1,8 @@
 // Owns nothing but the warm-up length: seeks step the show's own state through the fixed-step clock.
 #include "shell/seek.h"
 
-#include "core/clock.h"
+#include "core/clock.h"             // the fixed-step clock
 #include "render/render_targets.h"   // the environment cube as the show starts
-#include "shell/capture.h"           // setCaptureFrame
 #include "shell/dispatcher.h"        // initDone, quitRequested
 #include "shell/loading.h"           // stepLoadingFrame
 #include "shell/show.h"
