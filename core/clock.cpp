@@ -20,6 +20,11 @@ int partFrameCounter = 0;
 int partCallCounter = 0;
 int syncBaseTime = 0;
 
+// The fixed-step clock runs at fps x 1000 ticks per second and frame k sits at tick k x 1000, so
+// elapsedMs reads k x 1000 x 1000 / (fps x 1000) = k x 1000 / fps ms; the double division is exact
+// whenever that is a whole number, and truncates like the real clock otherwise.
+constexpr int64_t TICKS_PER_FRAME = 1000;
+
 static struct {
     int64_t frequency = 1;   // ticks per second
     int64_t base = 0;        // counter value at time zero
@@ -92,4 +97,13 @@ void setDrivenCounterStep(int64_t ticksPerRead) {
 
 int64_t drivenCounter() {
     return counter.drivenTicks;
+}
+
+void startCaptureClock(int fps) {
+    driveClock((int64_t)fps * TICKS_PER_FRAME);
+    setDrivenCounter(0);
+}
+
+void setCaptureFrame(int64_t frame) {
+    setDrivenCounter(frame * TICKS_PER_FRAME);
 }

@@ -52,3 +52,10 @@ int64_t drivenCounter();
 // Every read of the driven counter first advances it by this many ticks (0, the default, holds it
 // still): work that reads the clock, like loading, then takes time (tests).
 void setDrivenCounterStep(int64_t ticksPerRead);
+
+// The fixed-step clock of the offline runs and seeks. Frame k happens at exactly k x 1000 / fps ms of
+// real time (truncated to whole ms, as the real clock is), so the sync track and the parts see the
+// times of a real-time run at that frame rate. The counter stands at 0 until frame 0: loading takes
+// no time.
+void startCaptureClock(int fps);
+void setCaptureFrame(int64_t frame);

@@ -18,10 +18,6 @@
 #include "shell/show.h"
 #include "shell/sync_track.h"
 
-// The driven clock runs at fps x 1000 ticks per second and frame k sits at tick k x 1000, so
-// elapsedMs reads k x 1000 x 1000 / (fps x 1000) = k x 1000 / fps ms; the double division is exact
-// whenever that is a whole number, and truncates like the real clock otherwise.
-constexpr int64_t TICKS_PER_FRAME = 1000;
 constexpr int PICTURE_BYTES = SCREEN_WIDTH * SCREEN_HEIGHT * 3;   // RGB, 8 bits per channel
 constexpr int PIPE_BUFFER_BYTES = 1 << 20;
 constexpr double PROGRESS_INTERVAL_S = 0.25;                      // terminal redraws at most this often
@@ -47,15 +43,6 @@ static struct {
 } progress;
 
 // --- fixed-step clock --------------------------------------------------------------------------
-
-void startCaptureClock(int fps) {
-    driveClock((int64_t)fps * TICKS_PER_FRAME);
-    setDrivenCounter(0);
-}
-
-void setCaptureFrame(int64_t frame) {
-    setDrivenCounter(frame * TICKS_PER_FRAME);
-}
 
 int64_t frameForMoment(int ms, int fps) {
     // Nearest frame, halves rounded up; integer arithmetic so 0.1 s x 30 fps is frame 3, not 2.

@@ -3,6 +3,8 @@
 #pragma once
 #include <stdint.h>
 
+#include "core/clock.h"   // the fixed-step clock: startCaptureClock, setCaptureFrame
+
 // Renders the show, or the range options.fromMs..toMs of it (a seek to its first frame, then every
 // frame), into options.output with ffmpeg at options.fps and muxes music.mp3 from the first frame's
 // moment. Returns the exit status.
@@ -12,11 +14,6 @@ int runCapture();
 // (1 when the show ended before a moment or before the end of the range).
 int runFrameCapture();
 
-// The fixed-step clock. Frame k happens at exactly k x 1000 / fps ms of real time (truncated to
-// whole ms, as the real clock is), so the sync track and the parts see the times of a real-time run
-// at that frame rate. The counter stands at 0 until frame 0: loading takes no time.
-void startCaptureClock(int fps);
-void setCaptureFrame(int64_t frame);
 // The frame of the fixed-step run nearest to a moment (ms from the first frame).
 int64_t frameForMoment(int ms, int fps);
 // The frames k of a range [from, to]: the first with k / fps >= from, the last with k / fps <= to.

@@ -24,8 +24,8 @@ int demoeffect = -1;
 int advanceTime = 0;
 static int lastPart = NO_PART;
 
-// The camera as the frame's step found it, for the frame's default projection.
-static float frameStartEye[3], frameStartTarget[3];
+// The camera as the frame's step found it, for the frame's default projection: every frame.
+static float frameStartEye[3], frameStartTarget[3], frameStartUp[3];
 
 void resetDispatcher() {
     resetPlaylist();
@@ -35,10 +35,8 @@ void resetDispatcher() {
     quitRequested = 0;
 }
 
-// The view lives in the projection matrix, so the modelview stays free for object transforms. Its
-// up vector is the camera's at the start of the frame (the step keeps it in frameStartUp).
-static float frameStartUp[3];
-
+// The view lives in the projection matrix, so the modelview stays free for object transforms. It is
+// the camera as the frame's step found it.
 static void setDefaultProjection() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

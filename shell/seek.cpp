@@ -1,9 +1,8 @@
 // Owns nothing but the warm-up length: seeks step the show's own state through the fixed-step clock.
 #include "shell/seek.h"
 
-#include "core/clock.h"
+#include "core/clock.h"             // the fixed-step clock
 #include "render/render_targets.h"   // the environment cube as the show starts
-#include "shell/capture.h"           // setCaptureFrame
 #include "shell/dispatcher.h"        // initDone, quitRequested
 #include "shell/loading.h"           // stepLoadingFrame
 #include "shell/show.h"
@@ -11,11 +10,12 @@
 
 // Frames drawn before the frame a seek lands on. Every frame's environment cube is shaded with the
 // cube of the frame before (its reflections), so a picture remembers the cubes before it, each one
-// more faintly; everything else a frame draws comes from state the logic steps reach exactly. Seeks
-// from a cube left far behind (seek_test's MeasureWarmUp, in every part, at 1 and 60 fps) differ
-// from the full run's picture in about 130,000 pixels with no warm-up, then about 12,000, 700, 50 and
-// 5, and in none from 4 or 5 drawn frames on; two more keep a margin for a cube further off.
-constexpr int SEEK_WARM_UP_FRAMES = 7;
+// more faintly; everything else a frame draws comes from state the logic steps reach exactly.
+// Measured with seek_test's MeasureWarmUp (the cube left far behind: the show's start cube) at 1 fps
+// (20 and 60 s) and at 60 fps (frames 12, 45, 70, 90): with 0, 1, 2, 3 and 4 drawn frames about
+// 130,000-180,000, 10,000-14,000, 330-770, 22-75 and 0-9 pixels differ from the full run's picture,
+// and none with 5 in every case. One more frame is the margin for a cube further off.
+constexpr int SEEK_WARM_UP_FRAMES = 6;
 
 int64_t currentShowFrame() {
     return finishedFrameCount();

@@ -135,18 +135,21 @@ TEST_F(Seek, LandsOnTheFullRunsPictureAndRangesMatchAtSixtyFps) {
     expectSeeksLandOnTheFullRun({2}, {full[0]}, fps);
 }
 
-// Not a check: with LIGHTRIG_MEASURE_WARM_UP=FPS set, prints for moments in each part how many
-// frames drawn before a moment make its picture the full run's, from a cube left far behind (the
-// show's start cube, as a seek that starts the show over finds it).
+// Not a check: with LIGHTRIG_MEASURE_WARM_UP=FPS set, prints for moments in each part (or those of
+// LIGHTRIG_MEASURE_AT=S1,S2,..., seconds) how many frames drawn before a moment make its picture the
+// full run's, from a cube left far behind (the show's start cube, as a seek that starts the show over
+// finds it).
 TEST_F(Seek, MeasureWarmUp) {
     const char *asked = getenv("LIGHTRIG_MEASURE_WARM_UP");
     if (!asked) GTEST_SKIP() << "set LIGHTRIG_MEASURE_WARM_UP=FPS to measure";
     const int fps = atoi(asked);
     start(fps);
     std::vector<int64_t> frames;
-    for (const int ms : {20000, 60000, 100000, 120000, 140000, 170000})
-        if (frameAtMs(ms, fps) <= 90 || fps <= 2) frames.push_back(frameAtMs(ms, fps));
-    if (fps > 2) frames = {12, 45, 70, 90};
+    const char *at = getenv("LIGHTRIG_MEASURE_AT");
+    for (const char *p = at ? at : "20,60,100,140,170"; *p; p++) {
+        frames.push_back(frameAtMs((int)(atof(p) * 1000.0), fps));
+        while (p[1] && *p != ',') p++;
+    }
     const std::vector<Picture> full = fullRun(frames, frames.back());
     for (size_t i = 0; i < frames.size(); i++) {
         for (int warmUp = 0; warmUp <= 8; warmUp++) {

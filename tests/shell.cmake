@@ -25,7 +25,7 @@ add_test(NAME data_files_end_to_end
 set_tests_properties(data_files_end_to_end PROPERTIES LABELS gl TIMEOUT 2400 RUN_SERIAL TRUE)
 
 # Seeks against runs drawn frame by frame from the start, on the shipped show and score. Long for a
-# unit test: about 360 frames drawn at 1 and 60 fps (14 minutes with the machine loaded six-fold,
-# roughly 4 on an idle one).
+# unit test: about 330 frames drawn at 1 and 60 fps (5.5 minutes on two cores under a load of 3,
+# 14 under a load of 6).
 lightrig_add_test(seek_test seek_test.cpp GL)
 target_compile_definitions(seek_test PRIVATE LIGHTRIG_DATA_DIR="${LIGHTRIG_TEST_DATA_DIR}")
