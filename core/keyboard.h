@@ -11,6 +11,17 @@ constexpr int KEY_5 = 0x35;
 constexpr int KEY_8 = 0x38;
 constexpr int KEY_I = 0x49;
 constexpr int KEY_O = 0x4F;
+// The edit mode's keys: they come from the platform's key queue, never through keyState.
+constexpr int KEY_SPACE = 0x20;
+constexpr int KEY_PAGE_UP = 0x21;
+constexpr int KEY_PAGE_DOWN = 0x22;
+constexpr int KEY_HOME = 0x24;
+constexpr int KEY_LEFT = 0x25;
+constexpr int KEY_UP = 0x26;
+constexpr int KEY_RIGHT = 0x27;
+constexpr int KEY_DOWN = 0x28;
+constexpr int KEY_H = 0x48;
+constexpr int KEY_L = 0x4C;
 
 struct KeyState {
     bool down[KEY_COUNT];       // held in this frame

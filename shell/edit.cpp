@@ -6,7 +6,7 @@
 
 #include "core/clock.h"
 #include "core/diagnostics.h"
-#include "core/keyboard.h"       // Escape, to tell it from the sync table's end
+#include "core/keyboard.h"       // the key codes; Escape, to tell it from the sync table's end
 #include "platform/platform.h"
 #include "render/pass_timer.h"
 #include "shell/capture.h"       // startCaptureClock, setCaptureFrame, frameForMoment
@@ -17,19 +17,6 @@
 #include "shell/seek.h"
 #include "shell/show.h"
 #include "shell/sync_track.h"
-
-// Windows virtual-key codes of the edit keys.
-constexpr int KEY_SPACE = 0x20;
-constexpr int KEY_PAGE_UP = 0x21;
-constexpr int KEY_PAGE_DOWN = 0x22;
-constexpr int KEY_HOME = 0x24;
-constexpr int KEY_LEFT = 0x25;
-constexpr int KEY_UP = 0x26;
-constexpr int KEY_RIGHT = 0x27;
-constexpr int KEY_DOWN = 0x28;
-constexpr int KEY_H = 0x48;
-constexpr int KEY_L = 0x4C;
-constexpr int KEY_ESC = 0x1B;
 
 constexpr int64_t JUMP_FRAMES = EDIT_FPS;   // Left and Right: one second
 constexpr int PAUSED_SLEEP_MS = 10;         // a paused loop looks at keys and files this often
@@ -193,7 +180,7 @@ static void markLoop() {
 bool handleEditKey(int key) {
     const int64_t frame = edit.frame;
     switch (key) {
-    case KEY_ESC: return false;
+    case KEY_ESCAPE: return false;
     case KEY_SPACE: togglePause(); break;
     case KEY_LEFT: jumpTo(frame - JUMP_FRAMES, false); break;
     case KEY_RIGHT: jumpTo(frame + JUMP_FRAMES, false); break;

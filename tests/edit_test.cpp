@@ -10,6 +10,7 @@
 
 #include "assets/shader.h"
 #include "core/clock.h"
+#include "core/keyboard.h"
 #include "parts/show_assets.h"
 #include "platform/platform.h"
 #include "shell/capture.h"
@@ -22,8 +23,6 @@
 #include "tests/test_support.h"
 
 namespace {
-
-constexpr int KEY_SPACE = 0x20, KEY_PAGE_DOWN = 0x22, KEY_HOME = 0x24, KEY_L = 0x4C;
 
 int64_t testNowMs = 0;
 int64_t testClock() {

@@ -55,22 +55,20 @@ def main():
         print("the reference has no music")
         return 1
     # Coarse lag search on a short window, then the agreement over the whole stretch.
-    best = (-2.0, 0, 0.0)
     probe = played[start: start + WINDOW]
-    for lag in range(-MAX_LAG, MAX_LAG + 1, 4):
-        at = ref_start + lag
-        if at < 0:
-            continue
-        c, scale = correlation(probe, reference[at: at + WINDOW])
-        if c > best[0]:
-            best = (c, lag, scale)
-    for lag in range(best[1] - 4, best[1] + 5):
-        at = ref_start + lag
-        if at < 0:
-            continue
-        c, scale = correlation(probe, reference[at: at + WINDOW])
-        if c > best[0]:
-            best = (c, lag, scale)
+
+    def best_of(lags, best):
+        for lag in lags:
+            at = ref_start + lag
+            if at < 0:
+                continue
+            c, scale = correlation(probe, reference[at: at + WINDOW])
+            if c > best[0]:
+                best = (c, lag, scale)
+        return best
+
+    best = best_of(range(-MAX_LAG, MAX_LAG + 1, 4), (-2.0, 0, 0.0))
+    best = best_of(range(best[1] - 4, best[1] + 5), best)
     length = int(min_seconds * RATE)
     at = ref_start + best[1]
     whole, scale = correlation(played[start: start + length], reference[at: at + length])
