@@ -19,15 +19,15 @@ expect() {
 mkdir -p "$work/one-line/sources.list.d"
 cat > "$work/one-line/sources.list" <<'LIST'
 # a comment
-deb [arch=amd64 signed-by=/keys/archive.gpg] http://archive.example/ubuntu jammy-security main restricted
-deb [arch=amd64 signed-by=/keys/archive.gpg] http://mirror.example/ubuntu jammy main restricted # main
-deb-src http://mirror.example/ubuntu jammy-updates main
-deb http://mirror.example/ubuntu jammy-security main
-deb http://other.example/repo stable contrib
+deb [arch=amd64 signed-by=/keys/archive.gpg] file:/srv/archive/ubuntu jammy-security main restricted
+deb [arch=amd64 signed-by=/keys/archive.gpg] file:/srv/mirror/ubuntu jammy main restricted # main
+deb-src file:/srv/mirror/ubuntu jammy-updates main
+deb file:/srv/mirror/ubuntu jammy-security main
+deb file:/srv/other/repo stable contrib
 LIST
-echo "deb http://mirror.example/ubuntu jammy-backports universe" > "$work/one-line/sources.list.d/extra.list"
+echo "deb file:/srv/mirror/ubuntu jammy-backports universe" > "$work/one-line/sources.list.d/extra.list"
 expect one-line "Types: deb-src
-URIs: http://mirror.example/ubuntu
+URIs: file:/srv/mirror/ubuntu
 Suites: jammy jammy-updates
 Components: main
 Signed-By: /keys/archive.gpg"
@@ -35,34 +35,34 @@ Signed-By: /keys/archive.gpg"
 mkdir -p "$work/deb822/sources.list.d"
 cat > "$work/deb822/sources.list.d/system.sources" <<'LIST'
 Types: deb
-URIs: http://security.example/debian-security
+URIs: file:/srv/security/debian-security
 Suites: bookworm-security
 Components: main
 Signed-By: /keys/debian.gpg
 
 Types: deb
 Enabled: no
-URIs: http://disabled.example/debian
+URIs: file:/srv/disabled/debian
 Suites: bookworm
 Components: main
 
 Types: deb deb-src
 # a comment inside the stanza
-URIs: http://mirror.example/debian
+URIs: file:/srv/mirror/debian
 Suites: bookworm bookworm-updates
 Components: main contrib
 Signed-By: /keys/debian.gpg
 LIST
-echo "deb http://late.example/debian bookworm main" > "$work/deb822/sources.list.d/zz-late.list"
+echo "deb file:/srv/late/debian bookworm main" > "$work/deb822/sources.list.d/zz-late.list"
 expect deb822 "Types: deb-src
-URIs: http://mirror.example/debian
+URIs: file:/srv/mirror/debian
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /keys/debian.gpg"
 
 mkdir -p "$work/none/sources.list.d"
 echo "# nothing here" > "$work/none/sources.list"
-echo "deb http://other.example/repo stable contrib" > "$work/none/sources.list.d/other.list"
+echo "deb file:/srv/other/repo stable contrib" > "$work/none/sources.list.d/other.list"
 message=$(bash "$script" "$work/none" 2>&1 >/dev/null)
 status=$?
 if [ $status -ne 1 ] || ! grep -q "no apt source in $work/none" <<<"$message"; then

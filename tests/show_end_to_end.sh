@@ -12,8 +12,8 @@ cd "$work"
 for f in "$content"/*; do [ "$(basename "$f")" = sync1.csv ] || ln -s "$f" data/; done
 fail=0
 
-# Rows pass every 355 ms; ten rows between the part changes and the exit leave each part 3.5 s, so a
-# frame of a second or two on a loaded machine still lands in every part.
+# Rows pass every 355 ms; ten rows between the part changes and the exit give each of the three
+# parts 3.5 s, so a frame of a second or two on a loaded machine still lands in every one of them.
 write_track() {   # write_track ROWS EXIT_ROW: part changes at rows 2 and 12
   {
     echo "divisor,jump,eventA,valueA,amountA,eventB,valueB"
