@@ -4,12 +4,12 @@
 
 #include <math.h>
 
-#include "core/clock.h"
+#include "core/clock.h"          // the fixed-step clock
 #include "core/diagnostics.h"
 #include "core/keyboard.h"       // the key codes; Escape, to tell it from the sync table's end
 #include "platform/platform.h"
 #include "render/pass_timer.h"
-#include "shell/capture.h"       // startCaptureClock, setCaptureFrame, frameForMoment
+#include "shell/capture.h"       // frameForMoment
 #include "shell/dispatcher.h"    // quitRequested
 #include "shell/live_reload.h"
 #include "shell/overlay.h"
