@@ -135,6 +135,29 @@ TEST_F(Seek, LandsOnTheFullRunsPictureAndRangesMatchAtSixtyFps) {
     expectSeeksLandOnTheFullRun({2}, {full[0]}, fps);
 }
 
+// Sixty frames a second where a frame a second steps over what happens: the centre-piece coming
+// back after the vanish key of row 349 (its shrink and return take 2.1 s) and the final fade of row
+// 496 (half a second). Each stretch is drawn frame by frame from a seek just before it; seeks from
+// the show's start, stepping every frame before without drawing, land on the same pictures.
+TEST_F(Seek, LandsInsideTheCentrePiecesReturnAndTheFinalFadeAtSixtyFps) {
+    const int fps = 60;
+    start(fps);
+    struct Stretch {
+        int row, fromMs;
+        std::vector<int64_t> frames;
+    };
+    const Stretch stretches[] = {
+        {349, 1200, {frameAfterRow(349, 1400, fps), frameAfterRow(349, 1800, fps)}},   // growing back
+        {496, -100, {frameAfterRow(496, 150, fps), frameAfterRow(496, 350, fps)}},      // fading
+    };
+    for (const Stretch &stretch : stretches) {
+        seekToFrame(frameAfterRow(stretch.row, stretch.fromMs, fps));
+        const std::vector<Picture> drawn = fullRun(stretch.frames, stretch.frames.back());
+        ASSERT_FALSE(quitRequested);
+        expectSeeksLandOnTheFullRun(stretch.frames, drawn, fps);
+    }
+}
+
 // Not a check: with LIGHTRIG_MEASURE_WARM_UP=FPS set, prints for moments in each part (or those of
 // LIGHTRIG_MEASURE_AT=S1,S2,..., seconds) how many frames drawn before a moment make its picture the
 // full run's, from a cube left far behind (the show's start cube, as a seek that starts the show over
