@@ -5,14 +5,14 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "modes/capture.h"
+#include "modes/edit.h"
+#include "modes/file_watch.h"
+#include "modes/live_reload.h"
+#include "modes/overlay.h"
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "render/pass_timer.h"
-#include "shell/capture.h"
-#include "shell/edit.h"
-#include "shell/file_watch.h"
-#include "shell/live_reload.h"
-#include "shell/overlay.h"
 #include "shell/present.h"
 #include "shell/show.h"
 

@@ -10,10 +10,10 @@
 #include <string.h>
 #include <time.h>
 
+#include "modes/capture.h"
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "render/pass_timer.h"
-#include "shell/capture.h"
 #include "shell/playlist.h"
 #include "shell/show.h"
 

@@ -1,12 +1,12 @@
 // Chooses the content folder once at start-up; holds no state of its own (the working folder and the
-// options' output path are what it changes).
+// caller's output path are what it changes).
 #include "shell/data_folder.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "core/diagnostics.h"
 #include "platform/platform.h"
-#include "shell/options.h"
 
 constexpr int MAX_FOLDER = 4096;   // bytes of a folder name
 static const char CONTENT_FOLDER[] = "data";
@@ -18,18 +18,18 @@ static bool holds(const char *folder, const char *entry) {
 }
 
 // The output path of --capture or --frames, absolute before the working folder changes.
-static bool keepOutputPath() {
-    if (options.output[0] == '\0') return true;
-    char absolute[MAX_OPTION_PATH];
-    if (!platformAbsolutePath(options.output, absolute, sizeof absolute)) {
-        logError("lightrig: the output name %s is too long once made absolute\n", options.output);
+static bool keepOutputPath(char *output, int capacity) {
+    if (output[0] == '\0') return true;
+    char absolute[MAX_FOLDER];
+    if (!platformAbsolutePath(output, absolute, sizeof absolute) || (int)strlen(absolute) >= capacity) {
+        logError("lightrig: the output name %s is too long once made absolute\n", output);
         return false;
     }
-    snprintf(options.output, sizeof options.output, "%s", absolute);
+    snprintf(output, capacity, "%s", absolute);
     return true;
 }
 
-int enterDataFolder() {
+int enterDataFolder(char *output, int outputCapacity) {
     char here[MAX_FOLDER], program[MAX_FOLDER];
     if (!platformWorkingFolder(here, sizeof here)) here[0] = '\0';
     const bool known = platformExecutableFolder(program, sizeof program);
@@ -39,7 +39,7 @@ int enterDataFolder() {
                  here[0] ? here : "?", known ? program : "?");
         return 1;
     }
-    if (!keepOutputPath()) return 1;
+    if (!keepOutputPath(output, outputCapacity)) return 1;
     if (!platformChangeFolder(program)) {
         logError("lightrig: can't work in %s, where the show's data folder is\n", program);
         return 1;

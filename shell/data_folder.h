@@ -3,6 +3,8 @@
 #pragma once
 
 // Works in the executable's folder from then on when the working folder has no data/ and that one
-// has (what is missing inside data/ the loaders report). Paths from the command line are made absolute first, so they stay relative to where the
-// user started. Returns -1 to go on, or exit status 1 after one line saying where it looked.
-int enterDataFolder();
+// has (what is missing inside data/ the loaders report). The output path from the command line
+// (`output`, `outputCapacity` bytes; empty when there is none) is made absolute first, so it stays
+// relative to where the user started. Returns -1 to go on, or exit status 1 after one line saying
+// where it looked.
+int enterDataFolder(char *output, int outputCapacity);

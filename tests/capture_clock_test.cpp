@@ -6,7 +6,7 @@
 #include "camera/camera_kicks.h"
 #include "core/clock.h"
 #include "core/keyboard.h"
-#include "shell/capture.h"
+#include "modes/capture.h"
 #include "shell/dispatcher.h"
 #include "shell/sync_track.h"
 #include "tests/test_support.h"

@@ -7,7 +7,7 @@
 #include <string.h>
 #include <sys/wait.h>
 
-#include "shell/png_writer.h"
+#include "modes/png_writer.h"
 #include "tests/test_support.h"
 
 // The show ends at row 5 (1.78 s): at 10 fps, row 5 is passed in frame 18 and frame 19 is the black

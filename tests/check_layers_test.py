@@ -27,7 +27,7 @@ class LayerGuard(unittest.TestCase):
             "core/clock.cpp": ["core/clock.h", "platform/platform.h"],
             "core/clock.h": [],
             "assets/tga.cpp": ["core/clock.h"],
-            "shell/main.cpp": ["assets/tga.h", "core/clock.h", "shell/show.h"],
+            "modes/main.cpp": ["assets/tga.h", "core/clock.h", "shell/show.h"],
             "shell/show.h": [],
         })
         self.assertEqual(status, 0, out)
@@ -43,6 +43,15 @@ class LayerGuard(unittest.TestCase):
         self.assertEqual(status, 1)
         self.assertIn("assets/tga.cpp:1: assets/ includes shell/diagnostics.h from shell/ above it", out)
         self.assertIn("folders include each other (assets -> shell -> assets)", out)
+
+    def test_show_reaching_up_to_its_modes_fails(self):
+        # The show's loop may not call into the modes built on it (the seek asking the capture).
+        status, out = run_checker({
+            "modes/capture.h": [],
+            "shell/seek.cpp": ["modes/capture.h"],
+        })
+        self.assertEqual(status, 1)
+        self.assertIn("shell/seek.cpp:1: shell/ includes modes/capture.h from modes/ above it", out)
 
     def test_modules_including_each_other_in_one_folder_fail(self):
         status, out = run_checker({

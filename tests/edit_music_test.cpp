@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "modes/capture.h"
+#include "modes/edit.h"
 #include "platform/platform.h"
-#include "shell/capture.h"
-#include "shell/edit.h"
 #include "shell/show.h"
 #include "tests/test_support.h"
 

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "shell/file_watch.h"
+#include "modes/file_watch.h"
 #include "tests/test_support.h"
 
 namespace {

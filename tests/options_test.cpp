@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <sys/wait.h>
 
-#include "shell/options.h"
+#include "modes/options.h"
 #include "tests/test_support.h"
 
 // Parses a NULL-terminated argument list after the program name.

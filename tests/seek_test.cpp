@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "modes/capture.h"
 #include "platform/platform.h"
-#include "shell/capture.h"
 #include "shell/dispatcher.h"
 #include "shell/present.h"
 #include "shell/seek.h"

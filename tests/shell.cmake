@@ -1,16 +1,14 @@
 # Shell: sync track, dispatcher and the show's start and end.
 lightrig_add_test(sync_track_test sync_track_test.cpp)
 lightrig_add_test(show_test show_test.cpp GL)
+# Presentation: the letterbox arithmetic and the picture scaled into the window.
+lightrig_add_test(letterbox_test letterbox_test.cpp)
+lightrig_add_test(present_test present_test.cpp GL)
 # The reference pictures live in the source tree, where LIGHTRIG_UPDATE_PICTURES=1 rewrites them.
 target_compile_definitions(show_test PRIVATE LIGHTRIG_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
-# Edit mode: its loop driven by a test clock, and the music after a jump through SDL's disk audio driver.
-lightrig_add_test(edit_test edit_test.cpp GL)
-lightrig_add_test(edit_music_test edit_music_test.cpp GL)
-lightrig_add_test(file_watch_test file_watch_test.cpp)
-
 # The show with its development trace, so end-to-end runs can see where it is.
-add_executable(lightrig_traced ${PROJECT_SOURCE_DIR}/shell/main.cpp)
+add_executable(lightrig_traced ${PROJECT_SOURCE_DIR}/modes/main.cpp)
 target_link_libraries(lightrig_traced PRIVATE lightrig_engine lightrig_log_verbose)
 
 # End to end: the built show in a scratch directory, ended by the sync track and by Escape.

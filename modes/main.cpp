@@ -1,16 +1,16 @@
 // Program entry: the options choose between the show, a window, a capture and pictures.
+#include "modes/capture.h"
+#include "modes/edit.h"
+#include "modes/options.h"
 #include "platform/platform.h"
-#include "shell/capture.h"
 #include "shell/data_folder.h"
-#include "shell/edit.h"
-#include "shell/options.h"
 #include "shell/show.h"
 
 int main(int argc, char **argv) {
     platformAttachConsole();
     int status = parseOptions(argc, argv);
     if (status >= 0) return status;
-    status = enterDataFolder();
+    status = enterDataFolder(options.output, sizeof options.output);
     if (status >= 0) return status;
     platformSetVsync(options.vsync);
     switch (options.mode) {

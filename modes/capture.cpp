@@ -1,6 +1,6 @@
 // Owns the offline runs: the picture buffer, the pipe to the video encoder and the progress line.
 // Everything here lives for one capture run; the show's own state is the same as in real time.
-#include "shell/capture.h"
+#include "modes/capture.h"
 
 #include <errno.h>
 #include <math.h>
@@ -9,10 +9,10 @@
 
 #include "core/clock.h"
 #include "core/diagnostics.h"
+#include "modes/options.h"
+#include "modes/png_writer.h"
 #include "platform/platform.h"
 #include "shell/dispatcher.h"   // quitRequested
-#include "shell/options.h"
-#include "shell/png_writer.h"
 #include "shell/present.h"
 #include "shell/seek.h"
 #include "shell/show.h"

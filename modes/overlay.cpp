@@ -1,6 +1,6 @@
 // Owns the overlay's switch and the latest read-out. Text is set with the show's font atlas
 // (font2.tga: 16 x 16 cells of 32 pixels, character c in column c % 16, row c / 16 from the top).
-#include "shell/overlay.h"
+#include "modes/overlay.h"
 
 #include <stdio.h>
 #include <string.h>

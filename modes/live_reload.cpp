@@ -1,5 +1,5 @@
 // Owns what each watched file is and the latest reload error. Set up once when the edit mode starts.
-#include "shell/live_reload.h"
+#include "modes/live_reload.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -9,8 +9,8 @@
 #include "assets/texture.h"
 #include "camera/camera_file.h"
 #include "core/diagnostics.h"
+#include "modes/file_watch.h"
 #include "platform/platform.h"   // platformMusicReplace
-#include "shell/file_watch.h"
 #include "shell/sync_track.h"
 
 constexpr int MAX_CHANGES_PER_POLL = MAX_WATCHED_FILES;

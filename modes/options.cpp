@@ -1,6 +1,6 @@
 // Owns the parsed command line. The parsing library works with exceptions and standard strings; both
 // stay inside parseOptions, which turns them into the fixed fields of options.
-#include "shell/options.h"
+#include "modes/options.h"
 
 #include <math.h>
 #include <stdio.h>

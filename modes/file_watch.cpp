@@ -1,6 +1,6 @@
 // Owns the list of watched files and their stamps. Filled when the edit mode starts; stamps change
 // only in pollWatchedFiles.
-#include "shell/file_watch.h"
+#include "modes/file_watch.h"
 
 #include <string.h>
 

@@ -1,18 +1,18 @@
 // Owns the edit mode: the frame on screen, the pause, the loop marks and the real-time anchor that
 // maps the steady clock to frames. Lives for one edit run.
-#include "shell/edit.h"
+#include "modes/edit.h"
 
 #include <math.h>
 
 #include "core/clock.h"          // the fixed-step clock
 #include "core/diagnostics.h"
 #include "core/keyboard.h"       // the key codes; Escape, to tell it from the sync table's end
+#include "modes/capture.h"       // frameForMoment
+#include "modes/live_reload.h"
+#include "modes/overlay.h"
 #include "platform/platform.h"
 #include "render/pass_timer.h"
-#include "shell/capture.h"       // frameForMoment
 #include "shell/dispatcher.h"    // quitRequested
-#include "shell/live_reload.h"
-#include "shell/overlay.h"
 #include "shell/present.h"
 #include "shell/seek.h"
 #include "shell/show.h"

@@ -1,5 +1,5 @@
 // PNG encoding through libpng; keeps no state between calls.
-#include "shell/png_writer.h"
+#include "modes/png_writer.h"
 
 #include <png.h>
 #include <setjmp.h>   // libpng reports errors by longjmp
