@@ -4,6 +4,7 @@
 #include <stdarg.h>
 
 #include "core/diagnostics.h"
+#include "glcompat/compat_layer.h"   // the stand-in for the compatibility profile on ES
 #include "platform/gl.h"
 #include "platform/platform.h"
 
@@ -33,8 +34,16 @@ static GLADapiproc lookUp(const char *name) {
     return (GLADapiproc)platformGetProcAddress(name);
 }
 
+static void reportLayerLine(const char *line) {
+    logError("%s", line);
+}
+
 bool loadGlEntryPoints() {
-    if (gladLoadGL(lookUp) == 0) return false;
+    if (platformGlEs()) {
+        if (!installCompatLayer(lookUp, reportLayerLine)) return false;
+    } else if (gladLoadGL(lookUp) == 0) {
+        return false;
+    }
     gladSetGLPreCallback(checkEntryPoint);
     gladSetGLPostCallback(checkGlError);
     return true;
