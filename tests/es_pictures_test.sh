@@ -39,4 +39,12 @@ if [ "$(printf '%s\n' "$messages" | grep -c .)" != 1 ] ||
     echo "broken shader on ES: expected one line naming the pair, got:"; printf '%s\n' "$messages"; status=1
 fi
 [ -f "$work/brokenframes/frame-20.png" ] || { echo "broken shader: no picture"; status=1; }
+
+# No ES 3.0 context on this machine (here: no EGL library to load): one line, status 1.
+cd "$show" || exit 1
+SDL_VIDEO_EGL_DRIVER=/nonexistent/libEGL.so "$lightrig" --gl es --frames "$work/none" --at 1 > /dev/null 2> "$work/none.err"
+code=$?
+if [ $code != 1 ] || [ "$(grep -c . "$work/none.err")" != 1 ] || ! grep -q 'no OpenGL ES 3.0 context' "$work/none.err"; then
+    echo "without ES: expected status 1 and one line, got $code:"; cat "$work/none.err"; status=1
+fi
 exit $status
