@@ -4,6 +4,8 @@ target_compile_definitions(shader_translate_test PRIVATE LIGHTRIG_SHADER_DIR="${
 lightrig_add_test(texture_upload_test texture_upload_test.cpp)
 lightrig_add_test(matrix_stack_test matrix_stack_test.cpp)
 lightrig_add_test(compat_oracle_test compat_oracle_test.cpp GL)
+# Immediate mode and display lists on both paths, against the same expected picture.
+lightrig_add_test(compat_draw_test compat_draw_test.cpp GL)
 
 if(WIN32)
   return()
@@ -17,6 +19,10 @@ target_link_libraries(picture_diff PRIVATE PNG::PNG)
 # The reference pictures on the ES path: the same thumbnails, drawn through the layer.
 add_test(NAME show_test_es COMMAND show_test --gtest_filter=*ReferencePictures*)
 set_tests_properties(show_test_es PROPERTIES LABELS gl ENVIRONMENT "LIGHTRIG_TEST_GL=es;SDL_AUDIODRIVER=dummy"
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+
+add_test(NAME compat_draw_test_es COMMAND compat_draw_test)
+set_tests_properties(compat_draw_test_es PROPERTIES LABELS gl ENVIRONMENT "LIGHTRIG_TEST_GL=es"
   WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 add_test(NAME es_pictures COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/es_pictures_test.sh $<TARGET_FILE:lightrig>
