@@ -3,9 +3,11 @@
 #include "camera/camera_path.h"
 
 #include <math.h>
+#include <string.h>
 
 #include "camera/camera.h"
 #include "core/clock.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 // The smoothing window starts shrinking after this many frames of the show and reaches its minimum
 // this many frames later.
@@ -24,7 +26,10 @@ CameraCue cameraCue;
 static struct {
     int callCount = 0;                  // playCameraPath calls so far
     int samples = MAX_PATH_SAMPLES;     // frames in the average
+    uint32_t slotsRead = 0;             // bit s: slot s has moved the camera (a new camera file
+                                        // changes the show from the first frame that reads a changed slot)
 } playback;
+static_assert(MAX_CAMERA_SLOTS <= 32, "one bit per slot in slotsRead");
 
 // Cues that address slots past the table are cut to it.
 static CameraCue clampToTable(CameraCue cue) {
@@ -58,6 +63,7 @@ void stopCameraCue() {
 void resetCameraPlayback() {
     playback.callCount = 0;
     playback.samples = MAX_PATH_SAMPLES;
+    playback.slotsRead = 0;
     cameraCue = {};
 }
 
@@ -127,6 +133,7 @@ void playCameraPath() {
             slot = endSlot - 1;
             t = END_OF_SLOT;
         }
+        playback.slotsRead |= 1u << slot;
         CameraPose pose;
         evaluateCameraSlot(slot, t, pose);
         addPose(sum, pose);
@@ -142,4 +149,26 @@ void playCameraPath() {
     cameraUp[1] = 1.0f;
     cameraUp[2] = 0.0f;
     updateCameraUp();
+}
+
+uint32_t cameraSlotsRead() {
+    return playback.slotsRead;
+}
+
+uint32_t cameraSlotsDiffering(const CameraPathTable &a, const CameraPathTable &b) {
+    uint32_t differing = 0;
+    for (int slot = 0; slot < MAX_CAMERA_SLOTS; slot++) {
+        const int p = slot * CAMERA_POINTS_PER_SLOT;
+        const bool same = memcmp(a.eye[p], b.eye[p], sizeof a.eye[0] * CAMERA_POINTS_PER_SLOT) == 0 &&
+                          memcmp(a.target[p], b.target[p], sizeof a.target[0] * CAMERA_POINTS_PER_SLOT) == 0 &&
+                          memcmp(&a.roll[p], &b.roll[p], sizeof a.roll[0] * CAMERA_POINTS_PER_SLOT) == 0 &&
+                          memcmp(&a.fov[p], &b.fov[p], sizeof a.fov[0] * CAMERA_POINTS_PER_SLOT) == 0;
+        if (!same) differing |= 1u << slot;
+    }
+    return differing;
+}
+
+void addCameraPlaybackState() {
+    addStateBlock("camera path: playback", &playback, sizeof playback, resetCameraPlayback);
+    addStateBlock("camera path: cameraCue", &cameraCue, sizeof cameraCue, nullptr);
 }

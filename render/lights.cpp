@@ -6,6 +6,7 @@
 
 #include "core/clock.h"   // elapsedMs, FRAME_MS
 #include "platform/gl.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 LightTable lightTable;
 ShaderLightArrays lightArrays;
@@ -212,4 +213,12 @@ void crossFadeLightColours() {
         crossFade.pending = false;
     }
     buildLightArrays();
+}
+
+void addLightsState() {
+    addStateBlock("lights: lightTable", &lightTable, sizeof lightTable, resetLights);
+    addStateBlock("lights: lightArrays", &lightArrays, sizeof lightArrays, nullptr);
+    addStateBlock("lights: lightSnapshot", lightSnapshot, sizeof lightSnapshot, nullptr);
+    addStateBlock("lights: crossFade", &crossFade, sizeof crossFade, nullptr);
+    addStateBlock("lights: movingLightPosition", movingLightPosition, sizeof movingLightPosition, nullptr);
 }

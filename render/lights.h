@@ -80,3 +80,5 @@ float lightBlendFactor(int nowMs);
 // A new show: the light table, the shader arrays and the cross-fade's snapshot empty, no cross-fade
 // pending (a second show in one process must not start from the first one's lights).
 void resetLights();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addLightsState();

@@ -12,6 +12,7 @@
 #include "render/render_targets.h"  // the environment target is the frame's scratch target
 #include "shell/playlist.h"
 #include "shell/sync_track.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 constexpr int NO_PART = -2071;   // any value that is no part
 
@@ -145,4 +146,14 @@ int dispatchFrame() {
     const int started = stepFrame();
     drawFrame();
     return started;
+}
+
+void addDispatcherState() {
+    addStateBlock("dispatcher: quitRequested", &quitRequested, sizeof quitRequested, resetDispatcher);
+    addStateBlock("dispatcher: demoeffect", &demoeffect, sizeof demoeffect, nullptr);
+    addStateBlock("dispatcher: advanceTime", &advanceTime, sizeof advanceTime, nullptr);
+    addStateBlock("dispatcher: lastPart", &lastPart, sizeof lastPart, nullptr);
+    addStateBlock("dispatcher: frameStartEye", frameStartEye, sizeof frameStartEye, nullptr);
+    addStateBlock("dispatcher: frameStartTarget", frameStartTarget, sizeof frameStartTarget, nullptr);
+    addStateBlock("dispatcher: frameStartUp", frameStartUp, sizeof frameStartUp, nullptr);
 }
