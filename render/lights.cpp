@@ -10,7 +10,8 @@
 
 LightTable lightTable;
 ShaderLightArrays lightArrays;
-float movingLightPosition[3] = {-10.0f, -6.0f, -13.0f};
+static const float MOVING_LIGHT_START[3] = {-10.0f, -6.0f, -13.0f};
+float movingLightPosition[3] = {MOVING_LIGHT_START[0], MOVING_LIGHT_START[1], MOVING_LIGHT_START[2]};
 
 const LightArrayUniform LIGHT_ARRAY_UNIFORMS[LIGHT_ARRAY_COUNT] = {
     {"lightsEnabled", lightArrays.enabled},
@@ -190,6 +191,7 @@ void resetLights() {
     memset(lightSnapshot, 0, sizeof lightSnapshot);
     lightTable = {};
     lightArrays = {};
+    memcpy(movingLightPosition, MOVING_LIGHT_START, sizeof movingLightPosition);
 }
 
 float lightBlendFactor(int nowMs) {

@@ -34,6 +34,7 @@ void resetDispatcher() {
     lastPart = NO_PART;
     advanceTime = 0;
     quitRequested = 0;
+    for (int i = 0; i < 3; i++) frameStartEye[i] = frameStartTarget[i] = frameStartUp[i] = 0.0f;
 }
 
 // The view lives in the projection matrix, so the modelview stays free for object transforms. It is
