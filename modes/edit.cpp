@@ -199,8 +199,8 @@ bool handleEditKey(int key) {
     return quitRequested == 0;
 }
 
-// Changed files: a rebuilt program shows from the next frame (paused: the moment is drawn again
-// from the start, the programs having drawn its past too), changed content replays to the moment.
+// Changed files: a rebuilt program shows from the next frame (paused: the moment is drawn again,
+// its warm-up frames too), changed content replays to the moment from the nearest snapshot it left.
 static void applyReloads(int effects) {
     if (effects & RELOAD_PAST || (effects & RELOAD_PROGRAMS && edit.paused)) jumpTo(edit.frame, true);
     else if (effects & RELOAD_MUSIC) platformMusicPlayFrom(musicSeconds(edit.frame), edit.paused);
