@@ -1,6 +1,6 @@
-// What a jump in edit mode costs: a seek back to 10, 90 and 170 s replayed from the show's start (as
-// every jump back did before the snapshots) against one from the nearest snapshot, the logic's part
-// and the warm-up's part apart; the logic step per frame; a two-second loop's turn at 165 s; the
+// What a jump in edit mode costs: a seek back to 10, 90 and 170 s replayed from the show's start with
+// whole warm-up frames (as every jump back did before the snapshots) against one from the nearest
+// snapshot with warm-up frames of the carried passes only, the logic's part and the warm-up's apart; the logic step per frame; a two-second loop's turn at 165 s; the
 // memory the snapshots hold. Old and new alternate in one run. Run from build/show (it reads data/):
 //   xvfb-run -a -s "-screen 0 1920x1080x24" ../bench/lightrig_seek_cost [rounds]
 #include <stdio.h>
@@ -10,6 +10,7 @@
 #include "core/state_blocks.h"
 #include "modes/capture.h"   // frameForMoment
 #include "modes/edit.h"      // EDIT_FPS
+#include "parts/part_frames.h"   // drawCarriedPassesOnly
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "shell/present.h"
@@ -31,9 +32,10 @@ struct JumpCost {
 };
 
 // A jump back to frame from a second after it: the logic up to its warm-up, then the warm-up drawn.
-static JumpCost jumpBack(int64_t frame, bool fromStart) {
+// Before the snapshots a jump replayed from the start and drew its warm-up frames whole, presented.
+static JumpCost jumpBack(int64_t frame, bool before) {
     skipToFrame(frame + EDIT_FPS);
-    if (fromStart) dropAllSnapshots();
+    if (before) dropAllSnapshots();
     JumpCost cost;
     double start = msNow();
     skipToFrame(frame - WARM_UP);
@@ -41,8 +43,11 @@ static JumpCost jumpBack(int64_t frame, bool fromStart) {
     start = msNow();
     for (int64_t k = frame - WARM_UP; k < frame; k++) {
         setCaptureFrame(k);
+        drawCarriedPassesOnly(!before);
         renderFrame();
-        finishFrame();
+        drawCarriedPassesOnly(false);
+        if (before) finishFrame();
+        else finishFrameLogic();
     }
     glFinish();
     cost.warmUpMs = msNow() - start;
@@ -87,9 +92,9 @@ int main(int argc, char **argv) {
     const double turnMs = msNow() - start;
 
     printf("logic step: %.4f ms a frame (%lld frames from the start, no drawing)\n", stepMs, (long long)last);
-    printf("jump back (ms, mean of %d)   replay from 0: logic + warm-up   from a snapshot: logic + warm-up\n", rounds);
+    printf("jump back (ms, mean of %d)   before: logic + warm-up   now: logic + warm-up\n", rounds);
     for (int t = 0; t < TARGET_COUNT; t++)
-        printf("  to %5.1f s                 %8.1f + %7.1f               %8.1f + %7.1f\n", TARGET_MS[t] / 1000.0,
+        printf("  to %5.1f s              %8.1f + %7.1f        %8.1f + %7.1f\n", TARGET_MS[t] / 1000.0,
                old[t].logicMs, old[t].warmUpMs, now[t].logicMs, now[t].warmUpMs);
     printf("loop 165-167 s: %.1f ms at each turn (seek and the first frame drawn)\n", turnMs);
     printf("snapshots: %d kept of %d, %zu bytes each (%d state blocks), %.1f KB held; store reserved %.1f MB\n",

@@ -139,7 +139,7 @@ void drawFrame() {
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    finalComposite();
+    if (!drawingCarriedPassesOnly()) finalComposite();   // a warm-up frame's picture is never seen
     glFlush();
 }
 

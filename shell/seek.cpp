@@ -3,6 +3,7 @@
 #include "shell/seek.h"
 
 #include "core/clock.h"             // the fixed-step clock
+#include "parts/part_frames.h"       // the warm-up frames draw what the next frames read
 #include "render/render_targets.h"   // the environment cube as the show starts
 #include "shell/dispatcher.h"        // initDone, quitRequested
 #include "shell/loading.h"           // stepLoadingFrame
@@ -23,13 +24,17 @@ int64_t currentShowFrame() {
     return finishedFrameCount();
 }
 
-// Steps frames up to (not including) `frame`, drawing the last `warmUp` of them as a full run does.
+// Steps frames up to (not including) `frame`, drawing the shadow atlas and environment cube of the
+// last `warmUp` of them as a full run does.
 static void advanceTo(int64_t frame, int warmUp) {
     for (int64_t k = currentShowFrame(); k < frame && !quitRequested; k = currentShowFrame()) {
         setCaptureFrame(k);
         if (k >= frame - warmUp) {
+            // Only what the next frames read, and no swap: nobody sees these pictures.
+            drawCarriedPassesOnly(true);
             renderFrame();
-            finishFrame();
+            drawCarriedPassesOnly(false);
+            finishFrameLogic();
         } else {
             stepShowFrame();
             finishFrameLogic();

@@ -13,7 +13,7 @@ struct SnapshotInfo {
     uint32_t slotsRead;    // camera slots that have moved the camera
 };
 
-// Slot i holds frame i x spacing of a run at fps; the store is 4.6 MB of zero pages until used.
+// Slot i holds frame i x spacing of a run at fps; the store is 768 KB of zero pages until used.
 static struct {
     int fps;
     SnapshotInfo info[MAX_SNAPSHOTS];

@@ -9,8 +9,8 @@
 constexpr int SNAPSHOT_SPACING_MS = 4000;
 // 48 of them cover 192 s, the whole show; beyond that seeks start from the last one.
 constexpr int MAX_SNAPSHOTS = 48;
-// Room for one snapshot: the show's blocks hold some 40 KB.
-constexpr size_t MAX_SNAPSHOT_BYTES = 96 * 1024;
+// Room for one snapshot: the show's blocks hold some 8 KB.
+constexpr size_t MAX_SNAPSHOT_BYTES = 16 * 1024;
 
 // Frames between snapshots at the fixed-step clock's rate (at least 1).
 int64_t snapshotSpacing(int fps);
