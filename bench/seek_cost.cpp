@@ -3,8 +3,11 @@
 // snapshot with warm-up frames of the carried passes only, the logic's part and the warm-up's apart; the logic step per frame; a two-second loop's turn at 165 s; the
 // memory the snapshots hold. Old and new alternate in one run. Run from build/show (it reads data/):
 //   xvfb-run -a -s "-screen 0 1920x1080x24" ../bench/lightrig_seek_cost [rounds]
+// With `logic ROUNDS` it only replays the logic of the show's first 170 s that many times, to
+// profile the step: perf record ../bench/lightrig_seek_cost logic 20
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "core/clock.h"
 #include "core/state_blocks.h"
@@ -54,13 +57,32 @@ static JumpCost jumpBack(int64_t frame, bool before) {
     return cost;
 }
 
+// The logic of 0..170 s, replayed from the start `rounds` times without a snapshot.
+static void replayLogic(int rounds) {
+    const int64_t last = frameForMoment(TARGET_MS[TARGET_COUNT - 1], EDIT_FPS);
+    const double start = msNow();
+    for (int r = 0; r < rounds; r++) {
+        dropAllSnapshots();
+        skipToFrame(0);
+        skipToFrame(last);
+    }
+    printf("logic step: %.4f ms a frame (%d x %lld frames)\n", (msNow() - start) / (double)(rounds * last), rounds,
+           (long long)last);
+}
+
 int main(int argc, char **argv) {
-    const int rounds = argc > 1 ? atoi(argv[1]) : 1;
+    const bool logicOnly = argc > 2 && strcmp(argv[1], "logic") == 0;
+    const int rounds = argc > 1 ? atoi(argv[logicOnly ? 2 : 1]) : 1;
     platformSetMusicEnabled(false);
     platformSetMessageBoxes(false);
     startCaptureClock(EDIT_FPS);
     if (!platformOpenHiddenWindow() || !startShow()) return 1;
     setUpPresentation(true);
+    if (logicOnly) {
+        replayLogic(rounds);
+        endShow();
+        return 0;
+    }
 
     // The logic alone over the show up to 170 s, from its start.
     const int64_t last = frameForMoment(TARGET_MS[TARGET_COUNT - 1], EDIT_FPS);

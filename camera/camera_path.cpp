@@ -124,6 +124,10 @@ void playCameraPath() {
     }
     const int endSlot = cue.firstSlot + cue.slotCount;
     CameraPose sum = {};
+    // Samples clamped to the cue's start or end sit on the same point: evaluated once, added as often.
+    CameraPose pose = {};
+    int poseSlot = -1;
+    float poseT = 0.0f;
     for (int i = 0; i < playback.samples; i++) {
         const float u = cueSamplePosition(cue, frameTime, i);
         int slot = cue.firstSlot + (int)u;
@@ -134,8 +138,11 @@ void playCameraPath() {
             t = END_OF_SLOT;
         }
         playback.slotsRead |= 1u << slot;
-        CameraPose pose;
-        evaluateCameraSlot(slot, t, pose);
+        if (slot != poseSlot || t != poseT) {
+            evaluateCameraSlot(slot, t, pose);
+            poseSlot = slot;
+            poseT = t;
+        }
         addPose(sum, pose);
     }
     const float n = (float)playback.samples;

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+constexpr Uint64 ESCAPE_LOOK_MS = 4;     // the Escape state is read from the event queue at most this often
 constexpr int KEY_QUEUE_CAPACITY = 64;   // presses between two reads; a frame here lasts up to a second
 
 // Windows virtual-key codes of the keys the edit mode reads.
@@ -44,6 +45,7 @@ static struct {
     bool messageBoxes = true;
     bool noVsync;            // --no-vsync: swaps never wait for the display
     void (*presentHook)();   // scales the engine's picture into the drawable before a swap
+    Uint64 escapeLookMs;     // SDL ticks at the latest pump for the Escape state
 } host;
 
 static struct {
@@ -308,7 +310,13 @@ int platformNextKeyPress() {
 }
 
 int platformEscapeState() {
-    platformPumpEvents();
+    // A seek steps thousands of frames a second and each look at the window system's queue is a
+    // round trip to it: between looks this close together the state of the latest one holds.
+    const Uint64 now = SDL_GetTicks64();
+    if (now - host.escapeLookMs >= ESCAPE_LOOK_MS) {
+        platformPumpEvents();
+        host.escapeLookMs = now;
+    }
     int state = 0;
     const Uint8 *keys = SDL_GetKeyboardState(nullptr);
     if (host.quitSeen || (keys && keys[SDL_SCANCODE_ESCAPE])) state |= 0x8000;
