@@ -6,6 +6,7 @@
 
 #include "platform/gl.h"
 #include "platform/platform.h"   // SCREEN_ASPECT
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 // Depth terms of a perspective with near plane 0.1 and far plane 200.
 constexpr float DEPTH_SCALE = -1.0010005235671997f;
@@ -146,4 +147,13 @@ void cameraViewProjection(float matrix[16]) {
     multiplyAsMatrixStack(matrix, matrix, view);
     const float x = -cameraEye[0], y = -cameraEye[1], z = -cameraEye[2];
     for (int r = 0; r < 4; r++) matrix[12 + r] = matrix[r] * x + matrix[4 + r] * y + matrix[8 + r] * z + matrix[12 + r];
+}
+
+void addCameraPoseState() {
+    addStateBlock("camera: cameraEye", cameraEye, sizeof cameraEye, resetCameraPose);
+    addStateBlock("camera: cameraTarget", cameraTarget, sizeof cameraTarget, nullptr);
+    addStateBlock("camera: cameraUp", cameraUp, sizeof cameraUp, nullptr);
+    addStateBlock("camera: cameraRoll", &cameraRoll, sizeof cameraRoll, nullptr);
+    addStateBlock("camera: cameraFov", &cameraFov, sizeof cameraFov, nullptr);
+    addStateBlock("camera: cameraSetupSuppressed", &cameraSetupSuppressed, sizeof cameraSetupSuppressed, nullptr);
 }

@@ -46,3 +46,5 @@ void setupCamera();
 // The matrix setupCamera loads, computed without GL, bit for bit the same: frame logic that needs
 // the camera's projection (the centre-piece's screen extent) takes it from here.
 void cameraViewProjection(float matrix[16]);
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addCameraPoseState();

@@ -6,6 +6,7 @@
 #include "camera/camera.h"
 #include "core/clock.h"
 #include "core/keyboard.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 // Envelope and push speeds per 60 Hz frame; the shake is over after 2 / 0.00984 = 203 frames.
 constexpr float SHAKE_RATE = 0.0098400944843888283f;
@@ -194,4 +195,8 @@ void applyCameraKicks() {
     }
 
     if (kicks.shakeEnvelope > 0.0f) shakeCamera(kicks.shakeEnvelope);
+}
+
+void addCameraKicksState() {
+    addStateBlock("camera kicks: kicks", &kicks, sizeof kicks, resetCameraKicks);
 }

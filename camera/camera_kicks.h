@@ -31,3 +31,5 @@ void shakePhases(float framesSinceBase, float phases[5]);
 // The rotation that takes (0, 0, 1) onto the unit view direction along the shortest arc, as
 // rows of a 3 x 3 matrix. A zero view direction gives the identity.
 void shakeFrame(const float view[3], float rotation[3][3]);
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addCameraKicksState();

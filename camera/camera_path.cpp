@@ -3,9 +3,11 @@
 #include "camera/camera_path.h"
 
 #include <math.h>
+#include <string.h>
 
 #include "camera/camera.h"
 #include "core/clock.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 // The smoothing window starts shrinking after this many frames of the show and reaches its minimum
 // this many frames later.
@@ -24,7 +26,10 @@ CameraCue cameraCue;
 static struct {
     int callCount = 0;                  // playCameraPath calls so far
     int samples = MAX_PATH_SAMPLES;     // frames in the average
+    uint32_t slotsRead = 0;             // bit s: slot s has moved the camera (a new camera file
+                                        // changes the show from the first frame that reads a changed slot)
 } playback;
+static_assert(MAX_CAMERA_SLOTS <= 32, "one bit per slot in slotsRead");
 
 // Cues that address slots past the table are cut to it.
 static CameraCue clampToTable(CameraCue cue) {
@@ -58,6 +63,7 @@ void stopCameraCue() {
 void resetCameraPlayback() {
     playback.callCount = 0;
     playback.samples = MAX_PATH_SAMPLES;
+    playback.slotsRead = 0;
     cameraCue = {};
 }
 
@@ -118,6 +124,10 @@ void playCameraPath() {
     }
     const int endSlot = cue.firstSlot + cue.slotCount;
     CameraPose sum = {};
+    // Samples clamped to the cue's start or end sit on the same point: evaluated once, added as often.
+    CameraPose pose = {};
+    int poseSlot = -1;
+    float poseT = 0.0f;
     for (int i = 0; i < playback.samples; i++) {
         const float u = cueSamplePosition(cue, frameTime, i);
         int slot = cue.firstSlot + (int)u;
@@ -127,8 +137,12 @@ void playCameraPath() {
             slot = endSlot - 1;
             t = END_OF_SLOT;
         }
-        CameraPose pose;
-        evaluateCameraSlot(slot, t, pose);
+        playback.slotsRead |= 1u << slot;
+        if (slot != poseSlot || t != poseT) {
+            evaluateCameraSlot(slot, t, pose);
+            poseSlot = slot;
+            poseT = t;
+        }
         addPose(sum, pose);
     }
     const float n = (float)playback.samples;
@@ -142,4 +156,26 @@ void playCameraPath() {
     cameraUp[1] = 1.0f;
     cameraUp[2] = 0.0f;
     updateCameraUp();
+}
+
+uint32_t cameraSlotsRead() {
+    return playback.slotsRead;
+}
+
+uint32_t cameraSlotsDiffering(const CameraPathTable &a, const CameraPathTable &b) {
+    uint32_t differing = 0;
+    for (int slot = 0; slot < MAX_CAMERA_SLOTS; slot++) {
+        const int p = slot * CAMERA_POINTS_PER_SLOT;
+        const bool same = memcmp(a.eye[p], b.eye[p], sizeof a.eye[0] * CAMERA_POINTS_PER_SLOT) == 0 &&
+                          memcmp(a.target[p], b.target[p], sizeof a.target[0] * CAMERA_POINTS_PER_SLOT) == 0 &&
+                          memcmp(&a.roll[p], &b.roll[p], sizeof a.roll[0] * CAMERA_POINTS_PER_SLOT) == 0 &&
+                          memcmp(&a.fov[p], &b.fov[p], sizeof a.fov[0] * CAMERA_POINTS_PER_SLOT) == 0;
+        if (!same) differing |= 1u << slot;
+    }
+    return differing;
+}
+
+void addCameraPlaybackState() {
+    addStateBlock("camera path: playback", &playback, sizeof playback, resetCameraPlayback);
+    addStateBlock("camera path: cameraCue", &cameraCue, sizeof cameraCue, nullptr);
 }

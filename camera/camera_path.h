@@ -1,6 +1,7 @@
 // Camera paths: the table of Bezier path slots, the cue the sync track starts and stops, and the
 // playback that turns a running cue into the shared camera state.
 #pragma once
+#include <stdint.h>
 
 constexpr int MAX_CAMERA_SLOTS = 32;
 constexpr int CAMERA_POINTS_PER_SLOT = 4;   // cubic Bezier control points
@@ -60,3 +61,9 @@ int pathSampleCount(float framesSinceStart, int current);
 float cueSamplePosition(const CameraCue &cue, int now, int samplesBack);
 // The cubic Bezier of a slot at t in [0, 1], in single precision.
 void evaluateCameraSlot(int slot, float t, CameraPose &pose);
+// Bit s set: slot s has moved the camera since the show started.
+uint32_t cameraSlotsRead();
+// Bit s set: slot s holds other control points in the two tables.
+uint32_t cameraSlotsDiffering(const CameraPathTable &a, const CameraPathTable &b);
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addCameraPlaybackState();

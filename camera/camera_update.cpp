@@ -4,6 +4,7 @@
 #include "camera/camera.h"
 #include "camera/camera_kicks.h"
 #include "camera/camera_path.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 // The pose the kicks start from in every frame. While a cue plays, the path rewrites the camera each
 // frame; without a cue nothing does, and the kicks, which add their offsets to whatever the camera
@@ -50,4 +51,8 @@ void updateCamera() {
 
 void resetHeldPose() {
     heldPose = {};
+}
+
+void addHeldPoseState() {
+    addStateBlock("camera update: heldPose", &heldPose, sizeof heldPose, resetHeldPose);
 }

@@ -7,3 +7,5 @@
 void updateCamera();
 // No held pose: the next updateCamera without a cue keeps whatever the part placed.
 void resetHeldPose();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addHeldPoseState();

@@ -3,6 +3,7 @@
 #include "core/clock.h"
 
 #include "platform/platform.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 double timeDivisor = 1.0;
 int timeOffset = 0;
@@ -32,6 +33,7 @@ static struct {
     int64_t drivenTicks = 0;
     int64_t drivenStep = 0;   // ticks every read adds: time that passes while the show works
     int64_t drivenFrequency = 1000;
+    int captureFps = 0;       // frames per second of the fixed-step clock, 0 when it is not running
 } counter;
 
 static struct {
@@ -83,6 +85,7 @@ int demoTime() {
 
 void driveClock(int64_t ticksPerSecond) {
     counter.driven = true;
+    counter.captureFps = 0;
     counter.drivenFrequency = ticksPerSecond;
     counter.frequency = ticksPerSecond;
 }
@@ -101,9 +104,31 @@ int64_t drivenCounter() {
 
 void startCaptureClock(int fps) {
     driveClock((int64_t)fps * TICKS_PER_FRAME);
+    counter.captureFps = fps;
     setDrivenCounter(0);
+}
+
+int captureClockFps() {
+    return counter.captureFps;
 }
 
 void setCaptureFrame(int64_t frame) {
     setDrivenCounter(frame * TICKS_PER_FRAME);
+}
+
+void addClockState() {
+    addStateBlock("clock: timeDivisor", &timeDivisor, sizeof timeDivisor, resetClocks);
+    addStateBlock("clock: timeOffset", &timeOffset, sizeof timeOffset, nullptr);
+    addStateBlock("clock: frameTime", &frameTime, sizeof frameTime, nullptr);
+    addStateBlock("clock: prevFrameTime", &prevFrameTime, sizeof prevFrameTime, nullptr);
+    addStateBlock("clock: frameFactor", &frameFactor, sizeof frameFactor, nullptr);
+    addStateBlock("clock: realFrameFactor", &realFrameFactor, sizeof realFrameFactor, nullptr);
+    addStateBlock("clock: lastRealTime", &lastRealTime, sizeof lastRealTime, nullptr);
+    addStateBlock("clock: prevRealTime", &prevRealTime, sizeof prevRealTime, nullptr);
+    addStateBlock("clock: showStartTime", &showStartTime, sizeof showStartTime, nullptr);
+    addStateBlock("clock: partstarttime", &partstarttime, sizeof partstarttime, nullptr);
+    addStateBlock("clock: partFrameCounter", &partFrameCounter, sizeof partFrameCounter, nullptr);
+    addStateBlock("clock: partCallCounter", &partCallCounter, sizeof partCallCounter, nullptr);
+    addStateBlock("clock: syncBaseTime", &syncBaseTime, sizeof syncBaseTime, nullptr);
+    addStateBlock("clock: demo clock", &demoClock, sizeof demoClock, nullptr);
 }

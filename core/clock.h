@@ -59,3 +59,7 @@ void setDrivenCounterStep(int64_t ticksPerRead);
 // no time.
 void startCaptureClock(int fps);
 void setCaptureFrame(int64_t frame);
+// The fixed-step clock's frames per second, 0 when the clock is not the fixed-step one.
+int captureClockFps();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addClockState();

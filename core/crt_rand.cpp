@@ -2,6 +2,7 @@
 #include "core/crt_rand.h"
 
 #include <stdint.h>
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 static uint32_t randState = 1;   // the runtime's documented default seed
 
@@ -12,4 +13,12 @@ void crtSrand(unsigned int seed) {
 int crtRand() {
     randState = randState * 214013u + 2531011u;
     return (int)((randState >> 16) & CRT_RAND_MAX);
+}
+
+void resetCrtRand() {
+    randState = 1;
+}
+
+void addCrtRandState() {
+    addStateBlock("crt_rand: generator", &randState, sizeof randState, resetCrtRand);
 }

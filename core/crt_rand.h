@@ -6,3 +6,7 @@ constexpr int CRT_RAND_MAX = 0x7fff;
 
 void crtSrand(unsigned int seed);
 int crtRand();   // 0 .. CRT_RAND_MAX
+// The runtime's default seed again.
+void resetCrtRand();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addCrtRandState();

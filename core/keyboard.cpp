@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "platform/platform.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 KeyState keyState;
 
@@ -29,4 +30,8 @@ void clearInjectedKeys() {
 
 void resetKeyboard() {
     memset(&keyState, 0, sizeof keyState);
+}
+
+void addKeyboardState() {
+    addStateBlock("keyboard: keyState", &keyState, sizeof keyState, resetKeyboard);
 }

@@ -40,3 +40,5 @@ void pollKeyboard();
 void injectKey(int key, int timeMs);
 void clearInjectedKeys();
 void resetKeyboard();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addKeyboardState();

@@ -275,9 +275,11 @@ static bool makeDirectory(const char *path) {
     return false;
 }
 
-// One picture per moment: a seek to each moment's frame, which is then drawn.
+// One picture per moment, in the order given: a seek to each moment's frame, which is then drawn.
 static int writeMoments() {
-    const int64_t lastFrame = frameForMoment(options.momentMs[options.momentCount - 1], options.fps);
+    int64_t lastFrame = 0;
+    for (int i = 0; i < options.momentCount; i++)
+        if (frameForMoment(options.momentMs[i], options.fps) > lastFrame) lastFrame = frameForMoment(options.momentMs[i], options.fps);
     startProgress("frames", lastFrame + 1);
     int next = 0;   // first moment not yet written
     while (next < options.momentCount && !quitRequested) {

@@ -10,6 +10,7 @@
 #include "modes/capture.h"       // frameForMoment
 #include "modes/live_reload.h"
 #include "modes/overlay.h"
+#include "modes/timeline.h"
 #include "platform/platform.h"
 #include "render/pass_timer.h"
 #include "shell/dispatcher.h"    // quitRequested
@@ -35,6 +36,7 @@ static struct {
     int64_t presentedMs;    // steady clock at the latest present
     bool havePassTimes;
     double passMs[PASS_COUNT];
+    bool dragging;          // the left button went down on the timeline and is still held
 } edit;
 
 static int64_t (*clockMs)();   // steady clock in ms: the counter, or a test's
@@ -199,11 +201,35 @@ bool handleEditKey(int key) {
     return quitRequested == 0;
 }
 
-// Changed files: a rebuilt program shows from the next frame (paused: the moment is drawn again
-// from the start, the programs having drawn its past too), changed content replays to the moment.
+// Changed files: a rebuilt program shows from the next frame (paused: the moment is drawn again,
+// its warm-up frames too), changed content replays to the moment from the nearest snapshot it left.
 static void applyReloads(int effects) {
     if (effects & RELOAD_PAST || (effects & RELOAD_PROGRAMS && edit.paused)) jumpTo(edit.frame, true);
     else if (effects & RELOAD_MUSIC) platformMusicPlayFrom(musicSeconds(edit.frame), edit.paused);
+}
+
+// Clicks and drags on the timeline: one jump to where the pointer is last, whatever came between.
+static void followMouse() {
+    float x, y;
+    int ms = 0;
+    bool jump = false;
+    for (int kind = platformNextMouseEvent(&x, &y); kind; kind = platformNextMouseEvent(&x, &y)) {
+        if (kind == MOUSE_PRESS) edit.dragging = overlayShown() && timelineMomentAt(x, y, false, &ms);
+        else if (kind == MOUSE_DRAG && edit.dragging) timelineMomentAt(x, y, true, &ms);
+        else if (kind == MOUSE_RELEASE) {
+            if (edit.dragging) timelineMomentAt(x, y, true, &ms);
+            jump = jump || edit.dragging;
+            edit.dragging = false;
+            continue;
+        }
+        jump = jump || edit.dragging;
+    }
+    if (jump) jumpTo(frameForMoment(ms, EDIT_FPS), false);
+}
+
+static void drawEditOverlay(int drawableWidth, int drawableHeight) {
+    drawOverlay(drawableWidth, drawableHeight);
+    drawTimeline(drawableWidth, drawableHeight, overlayReadout());
 }
 
 void startEditShow(int64_t startFrame, int64_t (*steadyClockMs)()) {
@@ -216,6 +242,8 @@ void startEditShow(int64_t startFrame, int64_t (*steadyClockMs)()) {
 bool editStep() {
     for (int key = platformNextKeyPress(); key; key = platformNextKeyPress())
         if (!handleEditKey(key)) return false;
+    followMouse();
+    if (quitRequested) return false;
     applyReloads(reloadChangedFiles(clockMs()));
     if (quitRequested) return false;
     if (edit.paused) {
@@ -259,7 +287,7 @@ int runEdit(int width, int height, int startMs) {
         // The picture stays in the off-screen screen target, so a paused window can be presented
         // again, and the overlay goes on the window only.
         setUpPresentation(true);
-        setPresentOverlay(drawOverlay);
+        setPresentOverlay(drawEditOverlay);
         platformSetMessageBoxes(false);   // a file caught half-written must not stop the show
         startEditShow(frameForMoment(startMs, EDIT_FPS), steadyMs);
         while (editStep()) {

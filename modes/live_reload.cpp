@@ -8,9 +8,11 @@
 #include "assets/shader.h"
 #include "assets/texture.h"
 #include "camera/camera_file.h"
+#include "camera/camera_path.h"     // the table before and after a new camera file
 #include "core/diagnostics.h"
 #include "modes/file_watch.h"
 #include "platform/platform.h"   // platformMusicReplace
+#include "shell/snapshots.h"     // a new sync table or camera paths drop what they change
 #include "shell/sync_track.h"
 
 constexpr int MAX_CHANGES_PER_POLL = MAX_WATCHED_FILES;
@@ -71,6 +73,7 @@ static int reloadFile(FileKind kind, const char *name) {
         break;
     case FILE_SYNC:
         good = reloadSyncTrack();
+        if (good) dropSnapshotsFromSyncRow(firstChangedSyncRow());
         effect = RELOAD_PAST;
         break;
     case FILE_CAMERA: {
@@ -78,7 +81,11 @@ static int reloadFile(FileKind kind, const char *name) {
         FILE *probe = xfopen(name, "rt");
         good = probe != nullptr;
         if (probe) fclose(probe);
-        if (good) loadCameraFile();
+        if (good) {
+            const CameraPathTable before = cameraPaths;
+            loadCameraFile();
+            dropSnapshotsReadingCameraSlots(cameraSlotsDiffering(before, cameraPaths));
+        }
         effect = RELOAD_PAST;
         break;
     }

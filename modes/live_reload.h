@@ -9,6 +9,7 @@ constexpr int MAX_RELOAD_MESSAGE = 1024;   // bytes of the latest error kept for
 enum ReloadEffect {
     RELOAD_PROGRAMS = 1,   // a shader program was rebuilt: the next frame draws with it
     RELOAD_PAST = 2,       // the sync table, camera paths or a texture changed: replay to the moment
+                           // from the nearest snapshot the change left (a texture leaves them all)
     RELOAD_MUSIC = 4,      // the music was replaced: start it again at the moment
 };
 

@@ -46,7 +46,8 @@ static bool parseWindowSize(const std::string &text) {
     return true;
 }
 
-// Seconds of show time into whole ms, sorted ascending without duplicates.
+// Seconds of show time into whole ms, in the order given, without duplicates (seeks back start from
+// the snapshots the seeks before passed).
 static bool storeMoments(const std::vector<double> &seconds) {
     if (seconds.empty() || seconds.size() > (size_t)MAX_MOMENTS) {
         logError("--at: give 1 to %d moments\n", MAX_MOMENTS);
@@ -59,12 +60,9 @@ static bool storeMoments(const std::vector<double> &seconds) {
             return false;
         }
         const int ms = (int)lround(s * 1000.0);
-        int at = options.momentCount;
-        while (at > 0 && options.momentMs[at - 1] > ms) at--;
-        if (at > 0 && options.momentMs[at - 1] == ms) continue;
-        memmove(&options.momentMs[at + 1], &options.momentMs[at], (options.momentCount - at) * sizeof(int));
-        options.momentMs[at] = ms;
-        options.momentCount++;
+        bool seen = false;
+        for (int i = 0; i < options.momentCount; i++) seen = seen || options.momentMs[i] == ms;
+        if (!seen) options.momentMs[options.momentCount++] = ms;
     }
     return true;
 }

@@ -110,8 +110,7 @@ static void drawGlyph(float x, float y, unsigned char c) {
     glVertex2f(x, y + GLYPH_PIXELS);
 }
 
-// Fixed-function drawing in window pixels: no program, one texture unit, alpha blending.
-static void beginOverlayState(int width, int height) {
+void beginOverlayDrawing(int width, int height) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     for (int unit = 7; unit >= 0; unit--) {
         glActiveTexture(GL_TEXTURE0 + unit);
@@ -142,7 +141,7 @@ static void beginOverlayState(int width, int height) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-static void endOverlayState() {
+void endOverlayDrawing() {
     glMatrixMode(GL_TEXTURE);
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -150,6 +149,10 @@ static void endOverlayState() {
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
+}
+
+const OverlayReadout &overlayReadout() {
+    return overlay.readout;
 }
 
 void drawOverlay(int drawableWidth, int drawableHeight) {
@@ -163,7 +166,7 @@ void drawOverlay(int drawableWidth, int drawableHeight) {
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
     glUseProgram(0);
-    beginOverlayState(drawableWidth, drawableHeight);
+    beginOverlayDrawing(drawableWidth, drawableHeight);
 
     const float top = (float)drawableHeight - MARGIN;
     const float bottom = top - (float)count * GLYPH_PIXELS - MARGIN;
@@ -183,7 +186,7 @@ void drawOverlay(int drawableWidth, int drawableHeight) {
     }
     glEnd();
 
-    endOverlayState();
+    endOverlayDrawing();
     glActiveTexture((GLenum)activeUnit);
     glUseProgram((GLuint)program);
 }

@@ -26,8 +26,13 @@ struct OverlayReadout {
 void showOverlay(bool on);
 bool overlayShown();
 void setOverlayReadout(const OverlayReadout &readout);
+const OverlayReadout &overlayReadout();
 // The overlay's text: up to OVERLAY_LINES lines, returns how many.
 int formatOverlayLines(const OverlayReadout &readout, char lines[OVERLAY_LINES][OVERLAY_LINE_BYTES]);
 // The present overlay hook: draws the text at the top left of the drawable when shown. Leaves the GL
 // state as it found it.
 void drawOverlay(int drawableWidth, int drawableHeight);
+// Fixed-function drawing in drawable pixels from the bottom left: no program, no texture, alpha
+// blending; the state before is saved and put back by the end call.
+void beginOverlayDrawing(int width, int height);
+void endOverlayDrawing();

@@ -10,6 +10,7 @@
 #include "parts/raymarch.h"   // wrapPartTimer
 #include "platform/gl.h"
 #include "render/shadow.h"    // the spot lights go to the shadow state
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 constexpr unsigned int LIGHT_RIG_SEED = 1001;    // the rig is the same on every build
 constexpr float FLASH_DECAY = 0.041666668f;      // per 60 Hz frame
@@ -108,4 +109,8 @@ float partBFadeValue(float frames) {
     const float x = fmodf(w * 1.5f + 3.1415927f, twoPi) + 0.5233333f + 2.7488937f;
     const float fade = fminf(1.0f, fmaxf(0.0f, sinf(x)));
     return 1.5f + 1.0f - 2.0f * fade;
+}
+
+void addLightRigState() {
+    addStateBlock("light rig: rig", &rig, sizeof rig, resetLightRig);
 }

@@ -55,3 +55,5 @@ void decayFlash(float flash[4], float frameFactor);
 float partBFadeValue(float frames);
 // Back to the state before the first frame (tests).
 void resetLightRig();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addLightRigState();

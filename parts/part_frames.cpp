@@ -1,4 +1,4 @@
-// Owns nothing: the frames of parts A, B and C. Each frame is a step (the rig for its mode, lights,
+// Owns the warm-up switch only: the frames of parts A, B and C. Each frame is a step (the rig for its mode, lights,
 // camera, centre-piece) and a draw of the shared passes (shadow atlas, environment cube, final pass
 // with the centre-piece) that only reads what the step left.
 #include "parts/part_frames.h"
@@ -27,6 +27,11 @@ constexpr float MOVING_LIGHT_BASE_Y = -6.0f;     // light 2 of the room setter, 
 // The kick values stop here, so light 2 rises at most 6 units, to the floor of the room (y = 0),
 // however many kicks the score has.
 constexpr float KICK_DEPTH_FLOOR = 0.0f;
+
+// Set by the seeks around the frames they draw before the one they land on: only the passes whose
+// output a later frame reads (the shadow atlas, which the cube faces are lit with, and the
+// environment cube, which the next frame's faces reflect) are drawn.
+static bool carriedOnly = false;
 
 void updateFlashAndKicks() {
     decayFlash(rig.flash, frameFactor);
@@ -81,7 +86,15 @@ static void drawPartPasses() {
     uploadFixedFunctionLights();
     runShadowAtlasPass();
     runEnvironmentPass();
-    runFinalPass();
+    if (!carriedOnly) runFinalPass();
+}
+
+void drawCarriedPassesOnly(bool on) {
+    carriedOnly = on;
+}
+
+bool drawingCarriedPassesOnly() {
+    return carriedOnly;
 }
 
 void stepPartA() {

@@ -15,6 +15,7 @@
 #include "platform/gl.h"
 #include "platform/platform.h"       // SCREEN_WIDTH, SCREEN_HEIGHT
 #include "render/render_targets.h"  // SHADOW_MAP_SIZE
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 // --- settings ---------------------------------------------------------------------------------
 constexpr int REFRACT_MODE = 1;              // 1: refract the environment through the surface
@@ -583,4 +584,12 @@ void raymarchPass(int scene, const RaymarchInputs *inputs) {
         glDisable(GL_SCISSOR_TEST);
     }
     glUseProgram(0);
+}
+
+void addRaymarchChoreographyState() {
+    addStateBlock("raymarch: twist", &twist, sizeof twist, resetRaymarchChoreography);
+    addStateBlock("raymarch: appear", &appear, sizeof appear, nullptr);
+    addStateBlock("raymarch: displaceYCorrection", &displaceYCorrection, sizeof displaceYCorrection, nullptr);
+    addStateBlock("raymarch: lastProjectedExtent", &lastProjectedExtent, sizeof lastProjectedExtent, nullptr);
+    addStateBlock("raymarch: shadowDisplaceY", &shadowDisplaceY, sizeof shadowDisplaceY, nullptr);
 }

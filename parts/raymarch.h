@@ -105,3 +105,5 @@ float appearScale(float p, int transition, int scene);
 int bouncePathIndex(float frames);
 // Rotations about X, Y and Z by the given degrees, in that order, as the matrix stack composes them.
 void rotationMatrix(const float degrees[3], float matrix[16]);
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addRaymarchChoreographyState();

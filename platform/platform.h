@@ -84,6 +84,11 @@ bool platformMusicReplace(const char *path);
 // Key presses since the last call, oldest first, as Windows virtual-key codes; 0 when none is left.
 // A window close or SIGTERM/SIGINT comes as Escape (0x1B). Only the keys of the edit mode are kept.
 int platformNextKeyPress();
+// The left mouse button of the edit mode's timeline: a press, the pointer moved with the button held
+// (one event for a whole drag between two reads) and the release, oldest first; 0 when none is left.
+// x and y are fractions of the window from its top left.
+enum MouseEventKind { MOUSE_NONE = 0, MOUSE_PRESS = 1, MOUSE_DRAG = 2, MOUSE_RELEASE = 3 };
+int platformNextMouseEvent(float *x, float *y);
 
 // Processes and files: the few operating-system calls the offline runs make.
 // Starts argv[0] (looked up on the PATH; argv ends with a null) with its standard input on the

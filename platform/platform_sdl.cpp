@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+constexpr Uint64 ESCAPE_LOOK_MS = 4;     // the Escape state is read from the event queue at most this often
 constexpr int KEY_QUEUE_CAPACITY = 64;   // presses between two reads; a frame here lasts up to a second
 
 // Windows virtual-key codes of the keys the edit mode reads.
@@ -26,6 +27,16 @@ static struct {
     int first, count;
 } keyQueue;
 
+// Left-button events not yet read, a ring; a drag keeps only its latest position.
+constexpr int MOUSE_QUEUE_CAPACITY = 16;
+static struct {
+    struct {
+        int kind;     // MOUSE_PRESS, MOUSE_DRAG or MOUSE_RELEASE
+        float x, y;   // fractions of the window, from its top left
+    } events[MOUSE_QUEUE_CAPACITY];
+    int first, count;
+} mouseQueue;
+
 static struct {
     SDL_Window *window;
     SDL_GLContext context;
@@ -35,6 +46,7 @@ static struct {
     bool noVsync;            // --no-vsync: swaps never wait for the display
     void (*presentHook)();   // scales the engine's picture into the drawable before a swap
     bool glEs;               // --gl es: OpenGL ES 3.0 contexts (through EGL) instead of compatibility ones
+    Uint64 escapeLookMs;     // SDL ticks at the latest pump for the Escape state
 } host;
 
 static struct {
@@ -251,6 +263,46 @@ static void queueEditKey(const SDL_KeyboardEvent &key) {
         if (k.sdl == key.keysym.sym) queueKey(k.virtualKey);
 }
 
+static void queueMouse(int kind, int x, int y) {
+    int width = 0, height = 0;
+    if (host.window) SDL_GetWindowSize(host.window, &width, &height);
+    if (width <= 0 || height <= 0) return;
+    const int last = (mouseQueue.first + mouseQueue.count - 1) % MOUSE_QUEUE_CAPACITY;
+    if (kind == MOUSE_DRAG && mouseQueue.count > 0 && mouseQueue.events[last].kind == MOUSE_DRAG) {
+        mouseQueue.events[last].x = (float)x / (float)width;
+        mouseQueue.events[last].y = (float)y / (float)height;
+        return;
+    }
+    if (mouseQueue.count == MOUSE_QUEUE_CAPACITY) {
+        mouseQueue.first = (mouseQueue.first + 1) % MOUSE_QUEUE_CAPACITY;
+        mouseQueue.count--;
+    }
+    auto &event = mouseQueue.events[(mouseQueue.first + mouseQueue.count++) % MOUSE_QUEUE_CAPACITY];
+    event.kind = kind;
+    event.x = (float)x / (float)width;
+    event.y = (float)y / (float)height;
+}
+
+static void queueMouseEvent(const SDL_Event &event) {
+    if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT)
+        queueMouse(MOUSE_PRESS, event.button.x, event.button.y);
+    else if (event.type == SDL_MOUSEBUTTONUP && event.button.button == SDL_BUTTON_LEFT)
+        queueMouse(MOUSE_RELEASE, event.button.x, event.button.y);
+    else if (event.type == SDL_MOUSEMOTION && (event.motion.state & SDL_BUTTON_LMASK))
+        queueMouse(MOUSE_DRAG, event.motion.x, event.motion.y);
+}
+
+int platformNextMouseEvent(float *x, float *y) {
+    platformPumpEvents();
+    if (mouseQueue.count == 0) return 0;
+    const auto &event = mouseQueue.events[mouseQueue.first];
+    mouseQueue.first = (mouseQueue.first + 1) % MOUSE_QUEUE_CAPACITY;
+    mouseQueue.count--;
+    *x = event.x;
+    *y = event.y;
+    return event.kind;
+}
+
 void platformPumpEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
@@ -261,6 +313,8 @@ void platformPumpEvents() {
         } else if (event.type == SDL_KEYDOWN) {
             if (event.key.keysym.sym == SDLK_ESCAPE) host.escapeLatched = true;
             queueEditKey(event.key);
+        } else {
+            queueMouseEvent(event);
         }
     }
 }
@@ -275,7 +329,13 @@ int platformNextKeyPress() {
 }
 
 int platformEscapeState() {
-    platformPumpEvents();
+    // A seek steps thousands of frames a second and each look at the window system's queue is a
+    // round trip to it: between looks this close together the state of the latest one holds.
+    const Uint64 now = SDL_GetTicks64();
+    if (now - host.escapeLookMs >= ESCAPE_LOOK_MS) {
+        platformPumpEvents();
+        host.escapeLookMs = now;
+    }
     int state = 0;
     const Uint8 *keys = SDL_GetKeyboardState(nullptr);
     if (host.quitSeen || (keys && keys[SDL_SCANCODE_ESCAPE])) state |= 0x8000;

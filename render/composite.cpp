@@ -9,6 +9,7 @@
 #include "platform/gl.h"
 #include "render/pass_timer.h"
 #include "render/render_targets.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 static constexpr float GRADE_FADE_RATE = 0.029166669f;   // gradeMix falls by this per frame (~571 ms)
 static constexpr float TITLE_RISE_PER_SECOND = 0.5f;
@@ -247,4 +248,11 @@ void finalComposite() {
         drawRect(0.0f, 0.0f, (float)SCREEN_WIDTH, (float)SCREEN_HEIGHT);
     }
     endPass();
+}
+
+void addCompositeState() {
+    addStateBlock("composite: composite", &composite, sizeof composite, resetComposite);
+    addStateBlock("composite: frameFade", &frameFade, sizeof frameFade, nullptr);
+    addStateBlock("composite: testfactor", &testfactor, sizeof testfactor, nullptr);
+    addStateBlock("composite: fadeLevel", &fadeLevel, sizeof fadeLevel, nullptr);
 }

@@ -53,3 +53,5 @@ float updateFadeOut();
 float outroAlpha(float fade);
 const CompositeState &compositeState();
 void resetComposite();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addCompositeState();

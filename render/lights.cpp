@@ -6,10 +6,12 @@
 
 #include "core/clock.h"   // elapsedMs, FRAME_MS
 #include "platform/gl.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 LightTable lightTable;
 ShaderLightArrays lightArrays;
-float movingLightPosition[3] = {-10.0f, -6.0f, -13.0f};
+static const float MOVING_LIGHT_START[3] = {-10.0f, -6.0f, -13.0f};
+float movingLightPosition[3] = {MOVING_LIGHT_START[0], MOVING_LIGHT_START[1], MOVING_LIGHT_START[2]};
 
 const LightArrayUniform LIGHT_ARRAY_UNIFORMS[LIGHT_ARRAY_COUNT] = {
     {"lightsEnabled", lightArrays.enabled},
@@ -189,6 +191,7 @@ void resetLights() {
     memset(lightSnapshot, 0, sizeof lightSnapshot);
     lightTable = {};
     lightArrays = {};
+    memcpy(movingLightPosition, MOVING_LIGHT_START, sizeof movingLightPosition);
 }
 
 float lightBlendFactor(int nowMs) {
@@ -212,4 +215,12 @@ void crossFadeLightColours() {
         crossFade.pending = false;
     }
     buildLightArrays();
+}
+
+void addLightsState() {
+    addStateBlock("lights: lightTable", &lightTable, sizeof lightTable, resetLights);
+    addStateBlock("lights: lightArrays", &lightArrays, sizeof lightArrays, nullptr);
+    addStateBlock("lights: lightSnapshot", lightSnapshot, sizeof lightSnapshot, nullptr);
+    addStateBlock("lights: crossFade", &crossFade, sizeof crossFade, nullptr);
+    addStateBlock("lights: movingLightPosition", movingLightPosition, sizeof movingLightPosition, nullptr);
 }

@@ -77,6 +77,9 @@ bool lightCrossFadePending();
 void crossFadeLightColours();
 // The blend factor the cross-fade uses at elapsed time nowMs: 0 at its start, 1 after 150 frames.
 float lightBlendFactor(int nowMs);
-// A new show: the light table, the shader arrays and the cross-fade's snapshot empty, no cross-fade
-// pending (a second show in one process must not start from the first one's lights).
+// A new show: the light table, the shader arrays and the cross-fade's snapshot empty, the moving light
+// at its start, no cross-fade pending (a second show in one process must not start from the first
+// one's lights).
 void resetLights();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addLightsState();

@@ -41,3 +41,7 @@ struct ShadowState {
 // The light rig writes the spot lights and the cone; the part frames the directional light and the
 // switches; the shadow passes compute the matrices; the mesh draws only read it.
 extern ShadowState shadowState;
+// Back to the values the show starts with.
+void resetShadowState();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addShadowState();

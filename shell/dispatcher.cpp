@@ -12,6 +12,7 @@
 #include "render/render_targets.h"  // the environment target is the frame's scratch target
 #include "shell/playlist.h"
 #include "shell/sync_track.h"
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 constexpr int NO_PART = -2071;   // any value that is no part
 
@@ -33,6 +34,7 @@ void resetDispatcher() {
     lastPart = NO_PART;
     advanceTime = 0;
     quitRequested = 0;
+    for (int i = 0; i < 3; i++) frameStartEye[i] = frameStartTarget[i] = frameStartUp[i] = 0.0f;
 }
 
 // The view lives in the projection matrix, so the modelview stays free for object transforms. It is
@@ -137,7 +139,7 @@ void drawFrame() {
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    finalComposite();
+    if (!drawingCarriedPassesOnly()) finalComposite();   // a warm-up frame's picture is never seen
     glFlush();
 }
 
@@ -145,4 +147,14 @@ int dispatchFrame() {
     const int started = stepFrame();
     drawFrame();
     return started;
+}
+
+void addDispatcherState() {
+    addStateBlock("dispatcher: quitRequested", &quitRequested, sizeof quitRequested, resetDispatcher);
+    addStateBlock("dispatcher: demoeffect", &demoeffect, sizeof demoeffect, nullptr);
+    addStateBlock("dispatcher: advanceTime", &advanceTime, sizeof advanceTime, nullptr);
+    addStateBlock("dispatcher: lastPart", &lastPart, sizeof lastPart, nullptr);
+    addStateBlock("dispatcher: frameStartEye", frameStartEye, sizeof frameStartEye, nullptr);
+    addStateBlock("dispatcher: frameStartTarget", frameStartTarget, sizeof frameStartTarget, nullptr);
+    addStateBlock("dispatcher: frameStartUp", frameStartUp, sizeof frameStartUp, nullptr);
 }

@@ -25,3 +25,5 @@ void drawFrame();
 int dispatchFrame();
 // The playlist and part bookkeeping as they are before the first frame.
 void resetDispatcher();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addDispatcherState();

@@ -22,3 +22,5 @@ int pendingPartRequests();
 // Serves one request (if any) and moves to the next scene, back to the first after the last.
 void stepPlaylist();
 void resetPlaylist();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addPlaylistState();

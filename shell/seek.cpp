@@ -1,11 +1,14 @@
-// Owns nothing but the warm-up length: seeks step the show's own state through the fixed-step clock.
+// Owns nothing but the warm-up length: seeks step the show's own state through the fixed-step clock,
+// from the show's start or from the nearest snapshot.
 #include "shell/seek.h"
 
 #include "core/clock.h"             // the fixed-step clock
+#include "parts/part_frames.h"       // the warm-up frames draw what the next frames read
 #include "render/render_targets.h"   // the environment cube as the show starts
 #include "shell/dispatcher.h"        // initDone, quitRequested
 #include "shell/loading.h"           // stepLoadingFrame
 #include "shell/show.h"
+#include "shell/snapshots.h"
 #include "shell/sync_track.h"        // resetSyncFraction
 
 // Frames drawn before the frame a seek lands on. Every frame's environment cube is shaded with the
@@ -21,13 +24,17 @@ int64_t currentShowFrame() {
     return finishedFrameCount();
 }
 
-// Steps frames up to (not including) `frame`, drawing the last `warmUp` of them as a full run does.
+// Steps frames up to (not including) `frame`, drawing the shadow atlas and environment cube of the
+// last `warmUp` of them as a full run does.
 static void advanceTo(int64_t frame, int warmUp) {
     for (int64_t k = currentShowFrame(); k < frame && !quitRequested; k = currentShowFrame()) {
         setCaptureFrame(k);
         if (k >= frame - warmUp) {
+            // Only what the next frames read, and no swap: nobody sees these pictures.
+            drawCarriedPassesOnly(true);
             renderFrame();
-            finishFrame();
+            drawCarriedPassesOnly(false);
+            finishFrameLogic();
         } else {
             stepShowFrame();
             finishFrameLogic();
@@ -39,7 +46,7 @@ static void advanceTo(int64_t frame, int warmUp) {
 // state reset, loading's frame stepped and its cube put back, the sync player started.
 static void startShowAgain() {
     setCaptureFrame(0);
-    resetShow();
+    resetShowState();
     stepLoadingFrame();
     restoreEnvironmentCubeStart();
     initDone = true;
@@ -48,20 +55,27 @@ static void startShowAgain() {
     showStartTime = elapsedMs();
 }
 
+// Puts the show at the latest snapshot at or before `latest`, or at its start when none is kept.
+// Going on from the current frame is cheaper when the caller allows it (the current frame lies before
+// the target) and no snapshot lies nearer.
+static void startFromNearest(int64_t latest, bool fromCurrent) {
+    const int64_t kept = snapshotAtOrBefore(latest, captureClockFps());
+    if (fromCurrent && currentShowFrame() >= kept) return;
+    if (kept > 0) restoreSnapshot(kept);
+    else startShowAgain();
+}
+
 void replayToFrame(int64_t frame) {
-    startShowAgain();
+    startFromNearest(frame - SEEK_WARM_UP_FRAMES, false);
     advanceTo(frame, SEEK_WARM_UP_FRAMES);
 }
 
 void seekToFrame(int64_t frame) {
-    if (frame < currentShowFrame()) {
-        replayToFrame(frame);
-        return;
-    }
+    startFromNearest(frame - SEEK_WARM_UP_FRAMES, frame >= currentShowFrame());
     advanceTo(frame, SEEK_WARM_UP_FRAMES);
 }
 
 void skipToFrame(int64_t frame) {
-    if (frame < currentShowFrame()) startShowAgain();
+    startFromNearest(frame, frame >= currentShowFrame());
     advanceTo(frame, 0);
 }

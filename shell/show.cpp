@@ -7,38 +7,65 @@
 #include "camera/camera_path.h"
 #include "camera/camera_update.h"
 #include "core/clock.h"
+#include "core/crt_rand.h"
 #include "core/diagnostics.h"
 #include "core/gl_loader.h"
 #include "core/keyboard.h"
+#include "core/state_blocks.h"
 #include "parts/light_rig.h"
 #include "parts/raymarch.h"
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "render/composite.h"
 #include "render/lights.h"
+#include "render/shadow_state.h"
 #include "shell/dispatcher.h"
 #include "shell/loading.h"
+#include "shell/playlist.h"
 #include "shell/present.h"
+#include "shell/snapshots.h"
 #include "shell/sync_track.h"
 
 // Frames finished since the show started (finishFrame and finishFrameLogic count them).
 static int64_t finishedFrames = 0;
 
-void resetShow() {
+static void resetFinishedFrames() {
     finishedFrames = 0;
-    resetCameraPose();
-    resetClocks();
-    resetKeyboard();
-    resetSyncPlayer();
-    resetDispatcher();
-    resetCameraPlayback();
-    resetCameraKicks();
-    resetHeldPose();
-    resetLightRig();
-    resetLights();
-    resetRaymarchChoreography();
-    resetComposite();
+}
+
+// The show's logic state, module by module, in the order their resets run: what a frame's step
+// may change. resetShow resets it, snapshots copy it; a module that keeps more such state adds it
+// to its block function, and seek_test's snapshot cases find what is left out.
+static void listShowState() {
+    if (stateBlockCount() > 0) return;
+    addStateBlock("show: finishedFrames", &finishedFrames, sizeof finishedFrames, resetFinishedFrames);
+    addCameraPoseState();
+    addClockState();
+    addKeyboardState();
+    addSyncPlayerState();
+    addDispatcherState();
+    addPlaylistState();
+    addCameraPlaybackState();
+    addCameraKicksState();
+    addHeldPoseState();
+    addLightRigState();
+    addLightsState();
+    addRaymarchChoreographyState();
+    addCompositeState();
+    addShadowState();
+    addCrtRandState();
+}
+
+void resetShowState() {
+    listShowState();
+    resetStateBlocks();
+    // What the loaders recorded, not show state: snapshots leave it alone.
     resetLoadRecord();
+}
+
+void resetShow() {
+    resetShowState();
+    dropAllSnapshots();
 }
 
 bool startShow() {
@@ -97,6 +124,7 @@ bool finishFrameLogic() {
     realFrameFactor = (float)(lastRealTime - prevRealTime) * 0.06f;
     clearInjectedKeys();
     finishedFrames++;
+    if (captureClockFps() > 0 && quitRequested == 0) keepSnapshotIfDue(finishedFrames, captureClockFps());
     return quitRequested == 0;
 }
 

@@ -7,11 +7,14 @@
 int runShow();
 // The same in a resizable desktop window of the given size (pixels), the picture scaled into it.
 int runShowWindowed(int width, int height);
-// Every piece of show state back to its start-up value: clocks, keyboard, sync player, playlist
-// and dispatcher, camera playback, kicks and held pose, light rig, light cross-fade, centre-piece
-// choreography, composite, the load record. startShow begins with it; tests call it to start a fresh
-// show.
+// Every piece of show state back to its start-up value: the state blocks (clocks, keyboard, sync
+// player, playlist and dispatcher, camera pose and playback, kicks and held pose, light rig, light
+// cross-fade, centre-piece choreography, composite, shadow state, the random generator) and the
+// load record; the snapshots are forgotten. startShow begins with it; tests call it to start a
+// fresh show.
 void resetShow();
+// The same, keeping the snapshots: a seek that starts the same show over.
+void resetShowState();
 // Start-up after the window exists: GL entry points, presentation, loading, sync track, music.
 // Returns false when the show should end before its first frame.
 bool startShow();

@@ -13,6 +13,7 @@
 #include "core/keyboard.h"
 #include "render/composite.h"
 #include "shell/playlist.h"   // requestNextPart
+#include "core/state_blocks.h"   // the show's list of state blocks
 
 static const char SYNC_FILE[] = "sync1.csv";
 
@@ -27,6 +28,9 @@ static struct {
     float curFraction;     // position of the current sample within its 1.28 ms sub-tick
     float prevFraction;
 } player;
+
+// Of the latest reload that read rows: the first row that differs from the table before it.
+static int firstChangedRow = MAX_SYNC_ROWS;
 
 // Splits at commas and line ends into at most seven fields; text that is not a number reads 0.
 static void parseRow(char *line, float *row) {
@@ -78,7 +82,12 @@ bool reloadSyncTrack() {
     const int previousRows = syncRowCount;
     const int rows = readSyncTrack(file);
     fclose(file);
-    if (rows > 0) return true;
+    if (rows > 0) {
+        firstChangedRow = MAX_SYNC_ROWS;
+        for (int r = 0; r < MAX_SYNC_ROWS && firstChangedRow == MAX_SYNC_ROWS; r++)
+            if (memcmp(previous[r], syncTable[r], sizeof previous[r]) != 0) firstChangedRow = r;
+        return true;
+    }
     memcpy(syncTable, previous, sizeof previous);
     syncRowCount = previousRows;
     return false;
@@ -177,4 +186,16 @@ void playSyncTrack() {
     player.lastPlayedRow = currentRow;
     timeOffset = (int)(offset + compensation);
     player.prevRealSample = player.curRealSample;
+}
+
+int firstChangedSyncRow() {
+    return firstChangedRow;
+}
+
+int lastPlayedSyncRow() {
+    return player.lastPlayedRow;
+}
+
+void addSyncPlayerState() {
+    addStateBlock("sync track: player", &player, sizeof player, resetSyncPlayer);
 }

@@ -45,3 +45,10 @@ void playSyncTrack();
 void resetSyncFraction();
 // Back to the state before the first frame (tests).
 void resetSyncPlayer();
+// After a reload that read rows: the first row that differs from the table before it (MAX_SYNC_ROWS
+// when none does). Rows the player has not reached yet are all a new table can change.
+int firstChangedSyncRow();
+// The latest row the player has fired, -1 before the first.
+int lastPlayedSyncRow();
+// Adds this module's state to the show's list of state blocks (resetShow, snapshots).
+void addSyncPlayerState();

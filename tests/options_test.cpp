@@ -41,15 +41,15 @@ TEST(Options, Capture) {
     EXPECT_EQ(-1, options.durationMs);
 }
 
-TEST(Options, FramesMomentsAreSortedMillisecondsWithoutDuplicates) {
+TEST(Options, FramesMomentsAreMillisecondsInTheirOrderWithoutDuplicates) {
     ASSERT_EQ(-1, parse({"--frames", "shots", "--at", "12.5,0.5,0.5004", "--at", "3", "--fps", "24"}));
     EXPECT_EQ(RUN_FRAMES, options.mode);
     EXPECT_STREQ("shots", options.output);
     EXPECT_EQ(24, options.fps);
     ASSERT_EQ(3, options.momentCount);
-    EXPECT_EQ(500, options.momentMs[0]);
-    EXPECT_EQ(3000, options.momentMs[1]);
-    EXPECT_EQ(12500, options.momentMs[2]);
+    EXPECT_EQ(12500, options.momentMs[0]);
+    EXPECT_EQ(500, options.momentMs[1]);
+    EXPECT_EQ(3000, options.momentMs[2]);
 }
 
 TEST(Options, RangesOfFramesAndCaptureSegments) {

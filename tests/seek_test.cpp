@@ -7,15 +7,20 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <string.h>
+
+#include <string>
 #include <vector>
 
 #include "core/clock.h"
+#include "core/state_blocks.h"
 #include "modes/capture.h"
 #include "platform/platform.h"
 #include "shell/dispatcher.h"
 #include "shell/present.h"
 #include "shell/seek.h"
 #include "shell/show.h"
+#include "shell/snapshots.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -80,6 +85,26 @@ protected:
         }
     }
 };
+
+using StateCopy = std::vector<uint8_t>;
+
+StateCopy copyOfState() {
+    StateCopy copy(stateBytes());
+    saveStateBlocks(copy.data());
+    return copy;
+}
+
+// The names of the blocks in which two copies differ, for the failure message.
+std::string differingBlocks(const StateCopy &a, const StateCopy &b) {
+    std::string names;
+    size_t offset = 0;
+    for (int i = 0; i < stateBlockCount(); i++) {
+        const StateBlock &block = stateBlock(i);
+        if (memcmp(&a[offset], &b[offset], block.size) != 0) names += std::string(block.name) + "; ";
+        offset += block.size;
+    }
+    return names;
+}
 
 int64_t frameAtMs(int ms, int fps) {
     return frameForMoment(ms, fps);
@@ -156,6 +181,86 @@ TEST_F(Seek, LandsInsideTheCentrePiecesReturnAndTheFinalFadeAtSixtyFps) {
         ASSERT_FALSE(quitRequested);
         expectSeeksLandOnTheFullRun(stretch.frames, drawn, fps);
     }
+}
+
+// A run straight from the start against seeks back that restore a snapshot on the way: in each part,
+// across both part changes (the snapshot before the change, the frame after it) and inside the final
+// fade. Every state block is byte for byte the straight run's, so a module that keeps state outside
+// its blocks shows here, and the pictures are pixel for pixel the same.
+TEST_F(Seek, RestoredSnapshotsStepToTheStraightRunsStateAndPicture) {
+    const int fps = 60;
+    start(fps);
+    const std::vector<int64_t> frames = {
+        frameAtMs(10500, fps),             // part A, its twist going
+        frameAfterRow(224, 450, fps),      // part C just after the change, its snapshot in part A
+        frameAfterRow(352, 600, fps),      // part B just after the change, its snapshot in part C
+        frameAfterRow(496, 250, fps),      // inside the final fade
+    };
+    std::vector<StateCopy> straight;
+    std::vector<Picture> pictures;
+    for (int64_t frame : frames) {
+        ASSERT_NE(0, frame % snapshotSpacing(fps)) << "a frame of its own snapshot restores nothing";
+        seekToFrame(frame);   // forward: nothing ahead is kept yet
+        straight.push_back(copyOfState());
+        pictures.push_back(drawNext());
+    }
+    ASSERT_FALSE(quitRequested);
+    for (size_t i = frames.size(); i-- > 0;) {
+        const int64_t kept = snapshotAtOrBefore(frames[i] - 6, fps);
+        ASSERT_GT(kept, 0) << "no snapshot before frame " << frames[i];
+        ASSERT_LT(frames[i] - kept, snapshotSpacing(fps) + 6);
+        seekToFrame(frames[i]);
+        ASSERT_EQ(frames[i], currentShowFrame());
+        const StateCopy restored = copyOfState();
+        EXPECT_TRUE(restored == straight[i]) << "frame " << frames[i] << ": " << differingBlocks(straight[i], restored);
+        EXPECT_EQ(0, differingPixels(pictures[i], drawNext())) << "frame " << frames[i];
+    }
+}
+
+// resetShow puts every block back: the state after it is the same after a part of the show has
+// played, and the kept snapshots are the regular frames the run passed, each once, within bounds.
+TEST_F(Seek, ResetCoversEveryBlockAndSnapshotsStayBounded) {
+    const int fps = 60;
+    start(fps);
+    resetShowState();
+    const StateCopy fresh = copyOfState();
+    skipToFrame(frameAfterRow(400, 0, fps));
+    const int64_t spacing = snapshotSpacing(fps);
+    EXPECT_EQ(currentShowFrame() / spacing, snapshotCount());
+    EXPECT_LE(stateBytes(), MAX_SNAPSHOT_BYTES);
+    EXPECT_EQ((size_t)snapshotCount() * stateBytes(), snapshotBytes());
+    skipToFrame(spacing * (MAX_SNAPSHOTS + 2));   // the show ends before the store is full
+    ASSERT_TRUE(quitRequested);
+    EXPECT_EQ((currentShowFrame() - 1) / spacing, snapshotCount());
+    EXPECT_LE(snapshotCount(), MAX_SNAPSHOTS);
+    resetShowState();
+    const StateCopy again = copyOfState();
+    EXPECT_TRUE(fresh == again) << differingBlocks(fresh, again);
+    EXPECT_GT(snapshotCount(), 0) << "resetShowState keeps the snapshots";
+    resetShow();
+    EXPECT_EQ(0, snapshotCount());
+    EXPECT_EQ(-1, snapshotAtOrBefore(spacing * 3, fps));
+}
+
+// A new sync table drops the snapshots that have fired a changed row, camera paths those that have
+// read a changed slot; the others stay.
+TEST_F(Seek, ReloadsDropOnlyTheSnapshotsTheyChange) {
+    const int fps = 60;
+    start(fps);
+    skipToFrame(frameAfterRow(300, 0, fps));
+    const int kept = snapshotCount();
+    ASSERT_GT(kept, 20);
+    const int64_t spacing = snapshotSpacing(fps);
+    const int64_t row200 = frameAfterRow(200, 0, fps);   // the frame that fires row 200
+    dropSnapshotsFromSyncRow(200);
+    const int64_t latest = snapshotAtOrBefore(frameAfterRow(300, 0, fps), fps);
+    EXPECT_LE(latest, row200);
+    EXPECT_GT(latest + spacing, row200);
+    EXPECT_EQ(latest / spacing, snapshotCount()) << "every snapshot before the row stays";
+    dropSnapshotsReadingCameraSlots(0);
+    EXPECT_EQ(latest / spacing, snapshotCount());
+    dropSnapshotsReadingCameraSlots(1u << 0);   // the start-up cue reads slot 0 on the first frame
+    EXPECT_EQ(0, snapshotCount());
 }
 
 // Not a check: with LIGHTRIG_MEASURE_WARM_UP=FPS set, prints for moments in each part (or those of

@@ -1,5 +1,6 @@
 # Shell: sync track, dispatcher and the show's start and end.
 lightrig_add_test(sync_track_test sync_track_test.cpp)
+lightrig_add_test(snapshots_test snapshots_test.cpp)
 lightrig_add_test(show_test show_test.cpp GL)
 # Presentation: the letterbox arithmetic and the picture scaled into the window.
 lightrig_add_test(letterbox_test letterbox_test.cpp)
