@@ -9,7 +9,7 @@
 
 static bool insideBeginEnd = false;   // glGetError is itself an error between glBegin and glEnd
 
-static void checkGlError(void *ret, const char *name, GLADapiproc proc, int argCount, ...) {
+[[maybe_unused]] static void checkGlError(void *ret, const char *name, GLADapiproc proc, int argCount, ...) {
     (void)ret;
     (void)argCount;
     if (proc == (GLADapiproc)glad_glBegin) {
@@ -33,9 +33,24 @@ static GLADapiproc lookUp(const char *name) {
     return (GLADapiproc)platformGetProcAddress(name);
 }
 
+#ifdef LIGHTRIG_NO_GL_CHECK
+// The shipped web page checks nothing: in a browser every glGetError is a round trip to its GPU
+// process.
+static void checkNothing(void *ret, const char *name, GLADapiproc proc, int argCount, ...) {
+    (void)ret;
+    (void)name;
+    (void)proc;
+    (void)argCount;
+}
+#endif
+
 bool loadGlEntryPoints() {
     if (gladLoadGL(lookUp) == 0) return false;
     gladSetGLPreCallback(checkEntryPoint);
+#ifdef LIGHTRIG_NO_GL_CHECK
+    gladSetGLPostCallback(checkNothing);
+#else
     gladSetGLPostCallback(checkGlError);
+#endif
     return true;
 }
