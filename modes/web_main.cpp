@@ -44,7 +44,7 @@ static int parseWebArguments(int argc, char **argv) {
     double seconds = 0.0;
     web.fps = WEB_FPS;
     bool fpsGiven = false;
-    for (int i = 1; i < argc; i++) {
+    for (int i = 1; i < argc; i += 2) {
         const bool hasValue = i + 1 < argc;
         if (strcmp(argv[i], "--start") == 0 && hasValue && parseSeconds(argv[i + 1], &seconds)) {
             web.paused = false;
@@ -53,13 +53,11 @@ static int parseWebArguments(int argc, char **argv) {
         } else if (strcmp(argv[i], "--fps") == 0 && hasValue) {
             web.fps = atoi(argv[i + 1]);
             fpsGiven = true;
-            if (web.fps < 1 || web.fps > MAX_WEB_FPS) break;
         } else {
             logError("usage: #t=SECONDS, or ?at=SECONDS[&fps=N] (N from 1 to %d): %s is not understood\n",
                      MAX_WEB_FPS, argv[i]);
             return 2;
         }
-        i++;
     }
     if (web.fps < 1 || web.fps > MAX_WEB_FPS || (fpsGiven && !web.paused)) {
         logError("usage: fps=N goes with at=SECONDS, N from 1 to %d\n", MAX_WEB_FPS);

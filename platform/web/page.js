@@ -70,9 +70,22 @@ async function filesReadable() {
   }
 }
 
+let togglingOff = false;   // F or a double-click leaves full screen: the show goes on
+
 function toggleFullscreen() {
-  if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-  else document.documentElement.requestFullscreen().catch(() => {});
+  if (document.fullscreenElement) {
+    togglingOff = true;
+    document.exitFullscreen().catch(() => {});
+  } else {
+    document.documentElement.requestFullscreen().catch(() => {});
+  }
+}
+
+// The first frame on the canvas: the show plays.
+function watchFrames() {
+  new MutationObserver(() => {
+    if (stage === 'loading' && document.body.dataset.frame !== undefined) stage = 'playing';
+  }).observe(document.body, { attributes: true, attributeFilter: ['data-frame'] });
 }
 
 // The download's progress: the packer reports "Downloading data... (loaded/total)".
@@ -118,6 +131,7 @@ function stopped(status) {
 
 function startProgram(args, still) {
   stage = 'download';
+  watchFrames();
   if (!still) say('Downloading the show...');
   window.Module = {
     canvas,
@@ -141,7 +155,8 @@ function startProgram(args, still) {
     onAbort: (what) => fail(`The show stopped: ${what}\n${errorLines.join('\n')}`),
   };
   window.addEventListener('error', (event) => {
-    if (stage === 'download' || stage === 'loading') fail(`The show could not start: ${event.message}`);
+    if (stage === 'download' || stage === 'loading')
+      fail(`The show could not start: ${event.message}\n${errorLines.join('\n')}`);
   });
   for (const name of ['lightrig-data.js', 'lightrig.js']) {
     const script = document.createElement('script');
@@ -164,7 +179,6 @@ function listenForKeys() {
     togglingOff = false;
   });
 }
-let togglingOff = false;
 
 async function main() {
   const address = readAddress();
