@@ -112,10 +112,11 @@ int main(int argc, char **argv) {
     bool overdraw = false;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--overdraw") == 0) overdraw = true;
+        else if (strcmp(argv[i], "--gl") == 0 && i + 1 < argc) platformUseGlEs(strcmp(argv[++i], "es") == 0);
         else count = atoi(argv[i]);
     }
     if (count < 1) {
-        fprintf(stderr, "usage: lightrig_frame_cost [frames per part] [--overdraw]\n");
+        fprintf(stderr, "usage: lightrig_frame_cost [frames per part] [--overdraw] [--gl desktop|es]\n");
         return 2;
     }
     platformSetMusicEnabled(false);

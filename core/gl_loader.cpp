@@ -4,6 +4,7 @@
 #include <stdarg.h>
 
 #include "core/diagnostics.h"
+#include "glcompat/compat_layer.h"   // the stand-in for the compatibility profile on ES
 #include "platform/gl.h"
 #include "platform/platform.h"
 
@@ -33,6 +34,10 @@ static GLADapiproc lookUp(const char *name) {
     return (GLADapiproc)platformGetProcAddress(name);
 }
 
+static void reportLayerLine(const char *line) {
+    logError("%s", line);
+}
+
 #ifdef LIGHTRIG_NO_GL_CHECK
 // The shipped web page checks nothing: in a browser every glGetError is a round trip to its GPU
 // process.
@@ -45,7 +50,11 @@ static void checkNothing(void *ret, const char *name, GLADapiproc proc, int argC
 #endif
 
 bool loadGlEntryPoints() {
-    if (gladLoadGL(lookUp) == 0) return false;
+    if (platformGlEs()) {
+        if (!installCompatLayer(lookUp, reportLayerLine)) return false;
+    } else if (gladLoadGL(lookUp) == 0) {
+        return false;
+    }
     gladSetGLPreCallback(checkEntryPoint);
 #ifdef LIGHTRIG_NO_GL_CHECK
     gladSetGLPostCallback(checkNothing);

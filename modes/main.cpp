@@ -13,6 +13,7 @@ int main(int argc, char **argv) {
     status = enterDataFolder(options.output, sizeof options.output);
     if (status >= 0) return status;
     platformSetVsync(options.vsync);
+    platformUseGlEs(options.glEs);
     switch (options.mode) {
     case RUN_WINDOWED: return runShowWindowed(options.windowWidth, options.windowHeight);
     case RUN_CAPTURE: return runCapture();

@@ -33,6 +33,7 @@ struct ShowOptions {
     // A range of the fixed-step run (--from / --to): ms from the first frame; -1 when not given
     // (from the start, to the end). --frames writes every frame of it, --capture records it.
     int fromMs, toMs;
+    bool glEs;   // --gl es: an OpenGL ES 3.0 context, drawn through the stand-in for the compatibility profile
 };
 
 // "lightrig" and the version it was built as: the project's version, with the commit when built

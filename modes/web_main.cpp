@@ -106,6 +106,7 @@ int main(int argc, char **argv) {
     logOut("hello world!\n");
     if (web.paused) platformSetMusicEnabled(false);
     platformSetMessageBoxes(false);   // the page shows what went wrong
+    platformUseGlEs(true);            // WebGL 2 is OpenGL ES 3.0: the show draws through its layer
     startCaptureClock(web.fps);
     if (!platformOpenWindow()) return 1;
     if (!startShow()) {

@@ -27,6 +27,11 @@ void platformCloseWindow();
 // screen, a resized window, high-density displays). 0 x 0 without a window.
 void platformDrawableSize(int *width, int *height);
 
+// --gl es: every window opened afterwards gets an OpenGL ES 3.0 context (EGL on X11) instead of the
+// compatibility profile; opening fails with one line when the machine offers none.
+void platformUseGlEs(bool es);
+bool platformGlEs();
+
 // GL entry-point lookup for the loader.
 void *platformGetProcAddress(const char *name);
 

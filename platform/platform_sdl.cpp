@@ -37,6 +37,7 @@ static struct {
     bool messageBoxes = true;
     bool noVsync;            // --no-vsync: swaps never wait for the display
     void (*presentHook)();   // scales the engine's picture into the drawable before a swap
+    bool glEs;               // --gl es: OpenGL ES 3.0 contexts (through EGL) instead of compatibility ones
 } host;
 
 static struct {
@@ -47,18 +48,23 @@ static struct {
 } audio;
 
 static void setContextAttributes(int depthBits) {
-#ifdef __EMSCRIPTEN__
-    setWebContextAttributes();
-#else
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-#endif
+    if (host.glEs) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+#ifdef __EMSCRIPTEN__
+    setWebContextAttributes();
+#endif
 }
 
 // The one way out for the platform layer: music, context and window go, and SDL_Quit puts the
@@ -135,8 +141,20 @@ static bool createWindowAndContext(Uint32 flags, int x, int y, int width, int he
         SDL_DestroyWindow(host.window);
         host.window = nullptr;
     }
-    fprintf(stderr, "platform: no window with an OpenGL context: %s\n", SDL_GetError());
+    if (host.glEs) fprintf(stderr, "platform: this machine offers no OpenGL ES 3.0 context: %s\n", SDL_GetError());
+    else fprintf(stderr, "platform: no window with an OpenGL context: %s\n", SDL_GetError());
     return false;
+}
+
+void platformUseGlEs(bool es) {
+    host.glEs = es;
+    // X11 would make an ES context through GLX where the driver offers that; EGL is what every other
+    // ES platform has, and what Mesa offers without a display.
+    if (es) SDL_SetHint(SDL_HINT_VIDEO_X11_FORCE_EGL, "1");
+}
+
+bool platformGlEs() {
+    return host.glEs;
 }
 
 // True when the display that holds the window offers the show's mode exactly; otherwise a mode

@@ -19,9 +19,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void lightrigPressEscape() {
 }
 
 void setWebContextAttributes() {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
 }
 

@@ -4,7 +4,8 @@
 
 // The canvas is the window: the page scales it into the browser's window and switches full screen.
 constexpr Uint32 WEB_CANVAS_FLAGS = SDL_WINDOW_SHOWN;
-// A WebGL 2 (OpenGL ES 3.0) context without alpha, so the page never shows through the picture.
+// The canvas's WebGL 2 context (an ES 3.0 one, platformUseGlEs) has no alpha, so the page never shows
+// through the picture.
 void setWebContextAttributes();
 // Outside the frame loop (loading, the first seek) a swap returns to the browser once, so that it
 // shows the picture and the page stays responsive; inside, the browser shows it when the frame's

@@ -10,7 +10,7 @@ import re
 import sys
 
 # The floors from the ground up, one folder each.
-LAYERS = ["platform", "core", "assets", "camera", "render", "parts", "shell", "modes"]
+LAYERS = ["platform", "glcompat", "core", "assets", "camera", "render", "parts", "shell", "modes"]
 # Folders of the tree that hold no engine code.
 OTHER_FOLDERS = {"bench", "build", "cmake", "data", "docs", "fuzz", "release", "scripts", "tests", "tools"}
 SOURCE_SUFFIXES = (".h", ".cpp")
