@@ -52,9 +52,10 @@ mkdir -p "$STAGE"
 cp platform/web/index.html platform/web/page.js "$BUILD/show/lightrig.js" "$BUILD/show/lightrig.wasm" "$STAGE/"
 # The content as the show reads it, data/ and music.mp3 in its working folder; the package's table
 # of contents is a file of its own (lightrig-data.js.metadata).
+# (Its reminder about -sFORCE_FILESYSTEM is answered in cmake/web.cmake.)
 (cd build/show && python3 /usr/share/emscripten/tools/file_packager.py "$STAGE/lightrig.data" \
    --preload data@/data music.mp3@/music.mp3 --js-output="$STAGE/lightrig-data.js" --separate-metadata \
-   --no-node >/dev/null)
+   --no-node >/dev/null 2>"$OUT/file_packager.log") || { cat "$OUT/file_packager.log" >&2; exit 1; }
 # The start screen shows the loading screen's picture.
 convert build/show/data/loading.tga -resize 1920x1080 "$STAGE/title.png"
 sed "s/@VERSION@/$VERSION/" platform/web/README.txt > "$STAGE/README.txt"
