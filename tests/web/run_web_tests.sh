@@ -4,9 +4,10 @@
 # Usage: run_web_tests.sh WEB_BUILD SHOW_DIR WORK_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-web_build=$1
-show=$2
-work=$3
+web_build=$(cd "$1" && pwd)
+show=$(cd "$2" && pwd)
+mkdir -p "$3"
+work=$(cd "$3" && pwd)
 folder=$(ls -d "$web_build"/lightrig-*-web 2>/dev/null | tail -n1)
 [ -n "$folder" ] || { echo "web_pages: no release folder in $web_build (run scripts/build-web.sh)" >&2; exit 1; }
 [ -d "$here/node_modules/puppeteer-core" ] ||
