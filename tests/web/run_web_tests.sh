@@ -17,6 +17,12 @@ browsers=()
   echo "web_pages: skipping Chromium: /usr/bin/chromium-headless-shell is not installed"
 if [ -x /usr/bin/firefox-esr ] && [ -n "${DISPLAY:-}" ]; then browsers+=(firefox)
 else echo "web_pages: skipping Firefox: it needs firefox-esr and a display (headless it has no WebGL 2)"; fi
+# LIGHTRIG_BROWSERS narrows the choice (by hand: one browser at a time).
+if [ -n "${LIGHTRIG_BROWSERS:-}" ]; then
+  wanted=()
+  for b in "${browsers[@]}"; do [[ " $LIGHTRIG_BROWSERS " == *" $b "* ]] && wanted+=("$b"); done
+  browsers=(${wanted[@]+"${wanted[@]}"})
+fi
 if ((${#browsers[@]} == 0)); then
   echo "web_pages: no browser can be had here; nothing tested"
   exit 77
