@@ -129,7 +129,17 @@ function stopped(status) {
   fail(`The show stopped (status ${status}):\n${said}`);
 }
 
-function startProgram(args, still) {
+// Browsers let a page's audio start only within a gesture; the show opens its audio after loading,
+// seconds later. The context made here, on the click, is the one the program's audio then uses.
+function audioUnlockedByGesture() {
+  const Context = window.AudioContext || window.webkitAudioContext;
+  if (!Context) return null;
+  const context = new Context();
+  context.resume().catch(() => {});
+  return context;
+}
+
+function startProgram(args, still, audioContext) {
   stage = 'download';
   watchFrames();
   if (!still) say('Downloading the show...');
@@ -154,6 +164,7 @@ function startProgram(args, still) {
     onExit: (status) => stopped(status),
     onAbort: (what) => fail(`The show stopped: ${what}\n${errorLines.join('\n')}`),
   };
+  if (audioContext) window.Module.SDL2 = { audioContext };
   window.addEventListener('error', (event) => {
     if (stage === 'download' || stage === 'loading')
       fail(`The show could not start: ${event.message}\n${errorLines.join('\n')}`);
@@ -205,7 +216,7 @@ async function main() {
     document.documentElement.requestFullscreen().catch(() => {});
     canvas.focus();
     listenForKeys();
-    startProgram(address.args, false);
+    startProgram(address.args, false, audioUnlockedByGesture());
   };
   cover.addEventListener('click', start);
   window.addEventListener('keydown', start);
