@@ -94,9 +94,12 @@ async function waitForFrame(page, frame, timeout) {
 }
 
 // GL errors, the program's error lines (the page sends them to console.warn) and the page's own
-// failures; the program's progress lines are fine.
+// failures; the program's progress lines are fine, and so is Chromium's notice that SDL's audio
+// output (a ScriptProcessorNode) is deprecated.
+const BROWSER_NOTICES = /ScriptProcessorNode is deprecated/;
 function consoleProblems(page) {
-  return page.consoleLines.filter((l) => /^(warn|warning|error|pageerror):|ERROR \d+ in /.test(l));
+  return page.consoleLines.filter((l) => /^(warn|warning|error|pageerror):|ERROR \d+ in /.test(l) &&
+                                         !BROWSER_NOTICES.test(l));
 }
 
 // Mean absolute error of two pictures as a fraction of the range, by ImageMagick.
