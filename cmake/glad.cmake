@@ -1,8 +1,8 @@
 # The GL entry-point loader, generated from Debian's glad2 for the compatibility profile in debug
 # mode (every call goes through a post-call hook that the shell uses for its error check).
 set(GLAD_OUT ${CMAKE_BINARY_DIR}/glad)
+find_program(GLAD_EXECUTABLE glad PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 if(NOT EXISTS ${GLAD_OUT}/src/gl.c)
-  find_program(GLAD_EXECUTABLE glad PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
   execute_process(
     COMMAND ${GLAD_EXECUTABLE} --quiet --reproducible --api gl:compatibility=4.5 --out-path ${GLAD_OUT} c --debug
     RESULT_VARIABLE glad_result)

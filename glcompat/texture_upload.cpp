@@ -89,7 +89,7 @@ static int rowBytes(int width, int channels, int alignment) {
     return (bytes + alignment - 1) / alignment * alignment;
 }
 
-void texImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+void GLAD_API_PTR texImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                 GLenum format, GLenum type, const void *pixels) {
     const GLenum textureFormat = unsizedFormat(internalFormat);
     const bool convert = textureFormat && type == GL_UNSIGNED_BYTE && formatChannels(format) &&
@@ -138,7 +138,7 @@ static GLenum standInFormat(GLenum internalFormat) {
     return internalFormat == GL_RGB || internalFormat == GL_RGB8 ? GL_RGB : GL_RGBA;
 }
 
-void texImage2DMultisample(GLenum target, GLsizei samples, GLenum internalFormat, GLsizei width, GLsizei height,
+void GLAD_API_PTR texImage2DMultisample(GLenum target, GLsizei samples, GLenum internalFormat, GLsizei width, GLsizei height,
                            GLboolean fixedLocations) {
     (void)target;
     (void)fixedLocations;
@@ -170,7 +170,7 @@ static void attachImage(GLenum framebufferTarget, GLuint texture, GLenum target,
 
 // Layer by layer (cube faces), a blit from one attached image to the other: the pixels are copied
 // exactly (same size, nearest). The scissor test is off for it, the framebuffer bindings come back.
-void copyImageSubData(GLuint source, GLenum sourceTarget, GLint sourceLevel, GLint sourceX, GLint sourceY,
+void GLAD_API_PTR copyImageSubData(GLuint source, GLenum sourceTarget, GLint sourceLevel, GLint sourceX, GLint sourceY,
                       GLint sourceZ, GLuint destination, GLenum destinationTarget, GLint destinationLevel,
                       GLint destinationX, GLint destinationY, GLint destinationZ, GLsizei width, GLsizei height,
                       GLsizei depth) {
@@ -198,7 +198,7 @@ void copyImageSubData(GLuint source, GLenum sourceTarget, GLint sourceLevel, GLi
 
 // ES reads RGBA bytes on every context; other byte formats are read as that and converted, a band of
 // rows at a time, into rows of the pack alignment.
-void readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void *pixels) {
+void GLAD_API_PTR readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void *pixels) {
     if (format == GL_RGBA || type != GL_UNSIGNED_BYTE || !formatChannels(format) || width <= 0) {
         realGl.readPixels(x, y, width, height, format, type, pixels);
         return;

@@ -148,8 +148,9 @@ static bool startOfflineShow() {
     platformSetMusicEnabled(false);
     platformSetMessageBoxes(false);
     startCaptureClock(options.fps);
+    // Without an ES 3.0 context the platform's own line has said so.
     if (!platformOpenHiddenWindow())
-        fatalExit(1, "capture: no window to render in (no display? run under xvfb-run)\n");
+        fatalExit(1, "%s", platformGlEs() ? "" : "capture: no window to render in (no display? run under xvfb-run)\n");
     return startShow();
 }
 

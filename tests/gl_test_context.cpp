@@ -1,6 +1,7 @@
 // The test programs' GL context: one hidden window per process, opened on first use.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "core/gl_loader.h"
 #include "platform/platform.h"
@@ -13,6 +14,9 @@ bool openTestGlContext() {
         if (!getenv("DISPLAY")) {
             state = -1;
         } else {
+            // LIGHTRIG_TEST_GL=es runs a test program on an ES 3.0 context through the layer.
+            const char *gl = getenv("LIGHTRIG_TEST_GL");
+            platformUseGlEs(gl && strcmp(gl, "es") == 0);
             state = platformOpenHiddenWindow() && loadGlEntryPoints() ? 1 : -1;
         }
     }

@@ -157,3 +157,17 @@ TEST(Options, ExecutableExitsWithStatusTwoOnBadArguments) {
     EXPECT_EQ(2, WEXITSTATUS(status));
     EXPECT_NE(nullptr, strstr(output, "Usage: lightrig")) << output;
 }
+
+TEST(Options, GlChoosesTheDesktopProfileOrEsInEveryMode) {
+    ASSERT_EQ(-1, parse({"--frames", "shots", "--at", "1"}));
+    EXPECT_FALSE(options.glEs);
+    ASSERT_EQ(-1, parse({"--gl", "es", "--frames", "shots", "--at", "1"}));
+    EXPECT_TRUE(options.glEs);
+    EXPECT_EQ(RUN_FRAMES, options.mode);
+    ASSERT_EQ(-1, parse({"--gl", "es", "--edit"}));
+    EXPECT_TRUE(options.glEs);
+    ASSERT_EQ(-1, parse({"--gl", "desktop"}));
+    EXPECT_FALSE(options.glEs);
+    EXPECT_EQ(2, parse({"--gl", "metal"}));
+    EXPECT_EQ(2, parse({"--gl"}));
+}

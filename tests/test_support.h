@@ -3,8 +3,9 @@
 #pragma once
 #include <stddef.h>
 
-// Opens a hidden 1920 x 1080 window with a compatibility context and loads the GL entry points once
-// per test program. Message boxes are switched off. Returns false without a display.
+// Opens a hidden 1920 x 1080 window with a compatibility context (an ES 3.0 one drawn through the
+// layer when LIGHTRIG_TEST_GL=es) and loads the GL entry points once per test program. Message boxes
+// are switched off. Returns false without a display.
 bool openTestGlContext();
 
 // The driven clock (one tick per ms) standing at 0 and every piece of show state as before the first
