@@ -6,4 +6,9 @@
 #undef gluBuild2DMipmaps
 #undef gluScaleImage
 
+#ifdef __EMSCRIPTEN__
+// A browser has no GLU: the ES layer puts its stand-ins here when it is installed.
+GluEntryPoints gluEntryPoints = {};
+#else
 GluEntryPoints gluEntryPoints = {&::gluPerspective, &::gluLookAt, &::gluBuild2DMipmaps, &::gluScaleImage};
+#endif

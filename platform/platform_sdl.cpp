@@ -4,6 +4,9 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#ifdef __EMSCRIPTEN__
+#include "platform/platform_web_sdl.h"
+#endif
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -71,6 +74,9 @@ static void setContextAttributes(int depthBits) {
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+#ifdef __EMSCRIPTEN__
+    setWebContextAttributes();
+#endif
 }
 
 // The one way out for the platform layer: music, context and window go, and SDL_Quit puts the
@@ -187,6 +193,9 @@ int platformApplySwapInterval() {
 }
 
 bool platformOpenWindow() {
+#ifdef __EMSCRIPTEN__
+    return createWindowAndContext(WEB_CANVAS_FLAGS, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+#endif
     if (!initDisplayVideo()) return false;
     const Uint32 fullscreen = displayHasShowMode() ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (!createWindowAndContext(fullscreen | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI,
@@ -357,6 +366,9 @@ void platformSwapBuffers() {
         if (host.presentHook) host.presentHook();
         SDL_GL_SwapWindow(host.window);
     }
+#ifdef __EMSCRIPTEN__
+    showSwapOnPage();
+#endif
     platformPumpEvents();
 }
 

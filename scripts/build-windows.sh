@@ -14,7 +14,8 @@ bash scripts/setup.sh
 
 # The libraries' build depends only on their recipe and the cross compiler: keyed on both, it is
 # shared by every clone of the project (LIGHTRIG_DEPS_CACHE moves it).
-DEPS_KEY=$( (cat scripts/windows-deps.sh "$TOOLCHAIN"; x86_64-w64-mingw32-gcc-posix --version) | sha256sum | cut -c1-16)
+DEPS_KEY=$( (cat scripts/deps-from-source.sh scripts/windows-deps.sh "$TOOLCHAIN"; x86_64-w64-mingw32-gcc-posix --version) |
+  sha256sum | cut -c1-16)
 DEPS=${LIGHTRIG_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/lightrig}/windows-deps-$DEPS_KEY
 PREFIX=$DEPS/prefix          # Windows headers, static libraries and CMake packages
 SOURCES=$DEPS/src            # unpacked source packages

@@ -1,0 +1,125 @@
+// Entry point of the web build: the page passes the moment to start at, the browser calls one frame
+// per display refresh. The show runs on the fixed-step clock, its frame chosen by the page's clock,
+// so frame k is the moment k / fps in every mode, as in --frames, and any moment can be the first.
+//   (no arguments)        the show from its start, music with it
+//   --start SECONDS       the show from that moment (the exact seek), music from there
+//   --at SECONDS [--fps N]  the picture of that moment, held paused; no music
+#include <stdint.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/clock.h"
+#include "core/diagnostics.h"
+#include "modes/capture.h"
+#include "platform/platform.h"
+#include "platform/platform_web.h"
+#include "shell/dispatcher.h"
+#include "shell/seek.h"
+#include "shell/show.h"
+
+constexpr int WEB_FPS = 60;            // the show's frame rate when it plays: a display's refresh
+constexpr int MAX_WEB_FPS = 1000;
+constexpr double MAX_START_SECONDS = 3600.0;
+
+static struct {
+    bool paused;            // --at: one picture, held
+    int fps;
+    int64_t startFrame;
+    int64_t frame;          // on the canvas
+    int64_t anchorFrame;    // this frame was on the canvas at anchorMs of the page's clock
+    double anchorMs;
+} web;
+
+// A number of seconds in [0, MAX_START_SECONDS]; false for anything else.
+static bool parseSeconds(const char *text, double *seconds) {
+    char *end = nullptr;
+    const double value = strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= 0.0) || value > MAX_START_SECONDS) return false;
+    *seconds = value;
+    return true;
+}
+
+// Returns -1 to go on, or the exit status after the usage line.
+static int parseWebArguments(int argc, char **argv) {
+    double seconds = 0.0;
+    web.fps = WEB_FPS;
+    bool fpsGiven = false;
+    for (int i = 1; i < argc; i += 2) {
+        const bool hasValue = i + 1 < argc;
+        if (strcmp(argv[i], "--start") == 0 && hasValue && parseSeconds(argv[i + 1], &seconds)) {
+            web.paused = false;
+        } else if (strcmp(argv[i], "--at") == 0 && hasValue && parseSeconds(argv[i + 1], &seconds)) {
+            web.paused = true;
+        } else if (strcmp(argv[i], "--fps") == 0 && hasValue) {
+            web.fps = atoi(argv[i + 1]);
+            fpsGiven = true;
+        } else {
+            logError("usage: #t=SECONDS, or ?at=SECONDS[&fps=N] (N from 1 to %d): %s is not understood\n",
+                     MAX_WEB_FPS, argv[i]);
+            return 2;
+        }
+    }
+    if (web.fps < 1 || web.fps > MAX_WEB_FPS || (fpsGiven && !web.paused)) {
+        logError("usage: fps=N goes with at=SECONDS, N from 1 to %d\n", MAX_WEB_FPS);
+        return 2;
+    }
+    web.startFrame = frameForMoment((int)(seconds * 1000.0 + 0.5), web.fps);
+    return -1;
+}
+
+// Draws and presents frame, the show standing ready for it.
+static void drawFrameOnCanvas(int64_t frame) {
+    setCaptureFrame(frame);
+    renderFrame();
+    finishFrame();
+    web.frame = frame;
+    platformShowFrameNumber(frame);
+}
+
+static void endOnPage() {
+    platformStopFrames();
+    endShow();   // the music stops
+    platformShowEnded(0);
+}
+
+// One display refresh: the frame the page's clock has reached since the anchor, its logic caught up
+// from the one on the canvas.
+static void playFrame() {
+    const int64_t want = web.anchorFrame + (int64_t)((platformPageMs() - web.anchorMs) * web.fps / 1000.0);
+    if (want > web.frame && !quitRequested) {
+        if (want > web.frame + 1) skipToFrame(want);
+        drawFrameOnCanvas(want);
+    } else {
+        platformPumpEvents();
+        stepShowFrame();   // Escape between frames: the black frame comes next
+        if (quitRequested) {
+            drawShowFrame();
+            finishFrame();
+        }
+    }
+    if (quitRequested) endOnPage();
+}
+
+int main(int argc, char **argv) {
+    int status = parseWebArguments(argc, argv);
+    if (status >= 0) return status;
+    logOut("hello world!\n");
+    if (web.paused) platformSetMusicEnabled(false);
+    platformSetMessageBoxes(false);   // the page shows what went wrong
+    platformUseGlEs(true);            // WebGL 2 is OpenGL ES 3.0: the show draws through its layer
+    startCaptureClock(web.fps);
+    if (!platformOpenWindow()) return 1;
+    if (!startShow()) {
+        endShow();
+        platformShowEnded(0);
+        return 0;
+    }
+    if (web.startFrame > 0) seekToFrame(web.startFrame);
+    drawFrameOnCanvas(web.startFrame);
+    if (web.paused) platformKeepPage();   // the picture stays on the canvas
+    platformMusicPlayFrom((double)web.startFrame / web.fps, false);
+    web.anchorFrame = web.startFrame;
+    web.anchorMs = platformPageMs();
+    platformRunFrames(playFrame);
+    return 0;
+}

@@ -1,0 +1,18 @@
+// The browser's page, for the web build's entry point: the frame loop the browser drives and what the
+// page is told. Only the web build has these.
+#pragma once
+#include <stdint.h>
+
+// From now on the browser calls frame once per display refresh (its vsync), until
+// platformStopFrames. Does not return: the program lives on in the page.
+void platformRunFrames(void (*frame)());
+// Ends main without ending the program: the canvas, the context and the state stay as they are.
+void platformKeepPage();
+void platformStopFrames();
+// The number of the frame on the canvas, in the page's body (data-frame), for whoever watches it.
+void platformShowFrameNumber(int64_t frame);
+// Tells the page that the show has ended with status (Escape, or the sync table's end) and the
+// canvas holds its last picture; the page offers to play again.
+void platformShowEnded(int status);
+// Milliseconds on the page's steady clock (performance.now()).
+double platformPageMs();

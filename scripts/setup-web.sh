@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what the web build and its browser tests need beyond scripts/setup.sh: Debian's emscripten,
+# Chromium's headless shell and Firefox ESR, node and npm where the machine has none, and the test
+# driver (puppeteer-core, pinned in tests/web/package-lock.json) in tests/web/node_modules.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+PACKAGES=(emscripten chromium-headless-shell firefox-esr)
+command -v node >/dev/null || PACKAGES+=(nodejs)
+command -v npm >/dev/null || PACKAGES+=(npm)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  echo "setup-web: installing ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# The lock file decides the versions; npm ci installs exactly those, once per lock file.
+stamp=tests/web/node_modules/.lock-$(sha256sum tests/web/package-lock.json | cut -c1-16)
+if [ ! -f "$stamp" ]; then
+  (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+  touch "$stamp"
+fi
