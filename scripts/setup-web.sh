@@ -7,17 +7,7 @@ cd "$(dirname "$0")/.."
 PACKAGES=(emscripten chromium-headless-shell firefox-esr)
 command -v node >/dev/null || PACKAGES+=(nodejs)
 command -v npm >/dev/null || PACKAGES+=(npm)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  echo "setup-web: installing ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-packages.sh setup-web "${PACKAGES[@]}"
 # The lock file decides the versions; npm ci installs exactly those, once per lock file.
 stamp=tests/web/node_modules/.lock-$(sha256sum tests/web/package-lock.json | cut -c1-16)
 if [ ! -f "$stamp" ]; then

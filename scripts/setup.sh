@@ -10,14 +10,4 @@ PACKAGES=(
   ffmpeg sox libsox-fmt-mp3 clang heaptrack
   g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev wine wine64 zip unzip
 )
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  echo "setup: installing ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$(dirname "$0")/install-packages.sh" setup "${PACKAGES[@]}"
