@@ -9,7 +9,7 @@
 const MAX_SECONDS = 3600;
 const LOG_LINES_KEPT = 12;   // the program's last error lines, for a fatal end
 const SERVE_HINT = 'Open it through a web server instead: in the show\'s folder run\n' +
-  'python3 -m http.server\nand open http://localhost:8000/ in the browser.';
+  'python3 -m http.server\nand open the address it prints in the browser.';
 
 const cover = document.getElementById('cover');
 const line = document.getElementById('line');
