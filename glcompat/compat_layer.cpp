@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "es3_entry_points.h"   // generated from glad's ES loader: the names ES 3.0 has
+#include "glcompat/cube_faces.h"
 #include "glcompat/fixed_state.h"
 #include "glcompat/glu_standin.h"
 #include "glcompat/immediate.h"
@@ -146,6 +147,10 @@ static void GLAD_API_PTR compatDrawArrays(GLenum mode, GLint first, GLsizei coun
 // ---- textures, framebuffers, pixels ----
 
 static void GLAD_API_PTR compatBindTexture(GLenum target, GLuint texture) {
+    if (target == GL_TEXTURE_CUBE_MAP) {
+        bindCubeArray(texture);
+        return;
+    }
     realGl.bindTexture(target == GL_TEXTURE_2D_MULTISAMPLE ? GL_TEXTURE_2D : target, texture);
 }
 
@@ -328,6 +333,11 @@ static void installWrappers() {
     WRAP(readPixels, glad_glReadPixels, readPixels);
     WRAP(beginQuery, glad_glBeginQuery, compatBeginQuery);
     WRAP(endQuery, glad_glEndQuery, compatEndQuery);
+    WRAP(copyTexSubImage2D, glad_glCopyTexSubImage2D, cubeAwareCopyTexSubImage2D);
+    WRAP(generateMipmap, glad_glGenerateMipmap, cubeAwareGenerateMipmap);
+    WRAP(texParameteri, glad_glTexParameteri, cubeAwareTexParameteri);
+    WRAP(texParameterf, glad_glTexParameterf, cubeAwareTexParameterf);
+    WRAP(deleteTextures, glad_glDeleteTextures, cubeAwareDeleteTextures);
     realGl.blitFramebuffer = glad_glBlitFramebuffer;
 }
 
@@ -413,6 +423,7 @@ bool installCompatLayer(GLADloadfunc lookUp, void (*report)(const char *line)) {
     resetFixedState();
     resetImmediate();
     resetTextureUpload();
+    resetCubeFaces();
     installWrappers();
     installStandIns();
     return true;

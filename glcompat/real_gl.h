@@ -24,6 +24,11 @@ struct RealGl {
     PFNGLBEGINQUERYPROC beginQuery;
     PFNGLENDQUERYPROC endQuery;
     PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
+    PFNGLCOPYTEXSUBIMAGE2DPROC copyTexSubImage2D;
+    PFNGLGENERATEMIPMAPPROC generateMipmap;
+    PFNGLTEXPARAMETERIPROC texParameteri;
+    PFNGLTEXPARAMETERFPROC texParameterf;
+    PFNGLDELETETEXTURESPROC deleteTextures;
 };
 extern RealGl realGl;
 

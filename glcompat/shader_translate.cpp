@@ -44,9 +44,7 @@ static const Builtin BUILTINS[] = {
     {"ftransform", "lr_ftransform", IN_VERTEX,
      {"vec4 lr_ftransform() { return lr_ModelViewProjectionMatrix * lr_Vertex; }\n", nullptr}},
     {"texture2D", "texture", IN_BOTH, {nullptr, nullptr}},
-    {"textureCube", "texture", IN_BOTH, {nullptr, nullptr}},
     {"texture2DLod", "textureLod", IN_BOTH, {nullptr, nullptr}},
-    {"textureCubeLod", "textureLod", IN_BOTH, {nullptr, nullptr}},
     {"texture2DProj", "textureProj", IN_BOTH, {nullptr, nullptr}},
 };
 constexpr int BUILTIN_COUNT = (int)(sizeof BUILTINS / sizeof BUILTINS[0]);
@@ -63,6 +61,56 @@ static const char *const UNSUPPORTED[] = {
 // prefix ES_RENAMED_PREFIX (glGetUniformLocation follows it).
 static const char *const ES_RESERVED[] = {"precision", "lowp", "mediump", "highp", "input", "output", "filter",
                                           "sample", "flat", "smooth", "layout", "centroid", "invariant"};
+
+// Cube maps are face arrays on ES (cube_faces): a samplerCube is declared as a sampler2DArray, and
+// a lookup through one picks the face and its coordinates here, with the arithmetic of the
+// desktop's sampler (the major axis z before y before x on ties; s = sc / 2|ma| + 1/2, from the
+// reciprocal of ma as the implicit-derivative lookup computes it), so the array filters each face
+// as the desktop filters the cube. The implicit lookup takes its derivatives the way the desktop's
+// does: those of the direction, carried onto the face by the quotient rule.
+static const char *CUBE_FACE_FUNCTIONS =
+    "int lr_cubeAxis(vec3 r) {\n"
+    "    vec3 a = abs(r);\n"
+    "    if (a.z >= max(a.x, a.y)) return 2;\n"
+    "    return a.x > a.y ? 0 : 1;\n"
+    "}\n"
+    "float lr_cubeMajor(vec3 v, int axis) { return axis == 0 ? v.x : (axis == 1 ? v.y : v.z); }\n"
+    "vec2 lr_onCubeFace(vec3 v, int axis, bool negative) {\n"
+    "    if (axis == 0) return vec2(negative ? v.z : -v.z, -v.y);\n"
+    "    if (axis == 1) return vec2(v.x, negative ? -v.z : v.z);\n"
+    "    return vec2(negative ? -v.x : v.x, -v.y);\n"
+    "}\n"
+    "float lr_cubeLayer(int axis, bool negative) { return float(axis * 2 + (negative ? 1 : 0)); }\n"
+    "vec4 lr_textureCubeLod(sampler2DArray map, vec3 r, float lod) {\n"
+    "    int axis = lr_cubeAxis(r);\n"
+    "    float ma = lr_cubeMajor(r, axis);\n"
+    "    bool negative = floatBitsToInt(ma) < 0;\n"
+    "    vec2 st = lr_onCubeFace(r, axis, negative) * (0.5 / abs(ma)) + 0.5;\n"
+    "    return textureLod(map, vec3(st, lr_cubeLayer(axis, negative)), lod);\n"
+    "}\n";
+static const char *CUBE_IMPLICIT_FUNCTION =
+    "vec4 lr_textureCube(sampler2DArray map, vec3 r) {\n"
+    "    int axis = lr_cubeAxis(r);\n"
+    "    float ma = lr_cubeMajor(r, axis);\n"
+    "    bool negative = floatBitsToInt(ma) < 0;\n"
+    "    float ima = 1.0 / ma;\n"
+    "    float imaHalf = 0.5 * ima;\n"
+    "    vec2 sc = lr_onCubeFace(r, axis, negative);\n"
+    "    vec3 dx = dFdx(r), dy = dFdy(r);\n"
+    "    vec2 sdx = (lr_onCubeFace(dx, axis, negative) - (lr_cubeMajor(dx, axis) * ima) * sc) * imaHalf;\n"
+    "    vec2 sdy = (lr_onCubeFace(dy, axis, negative) - (lr_cubeMajor(dy, axis) * ima) * sc) * imaHalf;\n"
+    "    vec2 st = sc * abs(imaHalf) + 0.5;\n"
+    "    return textureGrad(map, vec3(st, lr_cubeLayer(axis, negative)), sdx, sdy);\n"
+    "}\n";
+
+constexpr int MAX_CUBE_SAMPLERS = 8;   // samplerCube names in one source
+
+struct CubeSamplers {
+    const char *names[MAX_CUBE_SAMPLERS];
+    int lengths[MAX_CUBE_SAMPLERS];
+    int count;
+    bool lodUsed, implicitUsed;
+};
 
 struct Writer {
     char *out;
@@ -137,10 +185,56 @@ static bool dropsLine(const char *line, int length) {
     return false;
 }
 
+// The names the source declares as samplerCube (uniforms and parameters alike).
+static void findCubeSamplers(const char *source, CubeSamplers *cubes) {
+    cubes->count = 0;
+    for (const char *p = strstr(source, "samplerCube"); p; p = strstr(p + 1, "samplerCube")) {
+        const char *name = p + 11;
+        if ((p > source && isIdentifierChar(p[-1])) || isIdentifierChar(*name)) continue;
+        while (*name == ' ' || *name == '\t' || *name == '\n' || *name == '\r') name++;
+        int length = 0;
+        while (isIdentifierChar(name[length])) length++;
+        if (length == 0 || cubes->count == MAX_CUBE_SAMPLERS) continue;
+        cubes->names[cubes->count] = name;
+        cubes->lengths[cubes->count] = length;
+        cubes->count++;
+    }
+}
+
+// True when the call whose name ends at after reads a cube sampler: its first argument is one.
+static bool readsCubeSampler(const char *after, const char *end, const CubeSamplers *cubes) {
+    while (after < end && (*after == ' ' || *after == '\t')) after++;
+    if (after == end || *after != '(') return false;
+    after++;
+    while (after < end && (*after == ' ' || *after == '\t')) after++;
+    int length = 0;
+    while (after + length < end && isIdentifierChar(after[length])) length++;
+    for (int i = 0; i < cubes->count; i++)
+        if (cubes->lengths[i] == length && strncmp(cubes->names[i], after, length) == 0) return true;
+    return false;
+}
+
+// The replacement of a texture lookup through a cube sampler (nullptr for any other word or lookup).
+static const char *cubeLookup(const char *word, int length, const char *after, const char *end, CubeSamplers *cubes) {
+    const bool implicit = wordIs(word, length, "texture") || wordIs(word, length, "textureCube");
+    const bool lod = wordIs(word, length, "textureLod") || wordIs(word, length, "textureCubeLod");
+    if (implicit && readsCubeSampler(after, end, cubes)) {
+        cubes->implicitUsed = true;
+        return "lr_textureCube";
+    }
+    if (lod && readsCubeSampler(after, end, cubes)) {
+        cubes->lodUsed = true;
+        return "lr_textureCubeLod";
+    }
+    if (wordIs(word, length, "textureCube")) return "texture";
+    if (wordIs(word, length, "textureCubeLod")) return "textureLod";
+    return nullptr;
+}
+
 // The body: every line copied with its identifiers renamed (dropped directives leave an empty line,
 // so the compiler's line numbers stay those of the file). Marks the built-ins used.
 static bool translateBody(const char *source, ShaderStage stage, Writer *body, bool used[BUILTIN_COUNT],
-                          char *reason, int reasonCapacity) {
+                          CubeSamplers *cubes, char *reason, int reasonCapacity) {
     const char *p = source;
     bool inBlockComment = false;
     while (*p) {
@@ -173,7 +267,12 @@ static bool translateBody(const char *source, ShaderStage stage, Writer *body, b
                 while (p < end && isIdentifierChar(*p)) p++;
                 const int length = (int)(p - word);
                 const int b = findBuiltin(word, length);
-                if (b >= 0 && (BUILTINS[b].stages & (1 << stage))) {
+                const char *cube = cubeLookup(word, length, p, end, cubes);
+                if (cube) {
+                    putText(body, cube);
+                } else if (wordIs(word, length, "samplerCube")) {
+                    putText(body, "sampler2DArray");
+                } else if (b >= 0 && (BUILTINS[b].stages & (1 << stage))) {
                     used[b] = true;
                     const char *replacement = BUILTINS[b].replacement;
                     if (!replacement) replacement = stage == STAGE_VERTEX ? "lr_Color" : "lr_FrontColor";
@@ -211,7 +310,13 @@ bool translateShaderSource(const char *source, ShaderStage stage, char *out, int
     Writer bodyWriter = {body, (int)sizeof body, 0, false};
     body[0] = '\0';
     bool used[BUILTIN_COUNT] = {};
-    if (!translateBody(source, stage, &bodyWriter, used, out, capacity)) return false;
+    CubeSamplers cubes = {};
+    findCubeSamplers(source, &cubes);
+    if (!translateBody(source, stage, &bodyWriter, used, &cubes, out, capacity)) return false;
+    if (cubes.implicitUsed && stage == STAGE_VERTEX) {
+        snprintf(out, capacity, "a cube-map lookup without a level in a vertex shader has no stand-in on OpenGL ES");
+        return false;
+    }
     if (used[FTRANSFORM]) {
         used[findBuiltin("gl_ModelViewProjectionMatrix", 28)] = true;
         used[findBuiltin("gl_Vertex", 9)] = true;
@@ -225,10 +330,12 @@ bool translateShaderSource(const char *source, ShaderStage stage, char *out, int
     Writer w = {out, capacity, 0, false};
     out[0] = '\0';
     putText(&w, "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n"
-             "precision highp samplerCube;\n");
+             "precision highp samplerCube;\nprecision highp sampler2DArray;\n");
     // Declarations in table order, which puts the matrices before ftransform's body.
     for (int b = 0; b < BUILTIN_COUNT; b++)
         if (used[b] && BUILTINS[b].declaration[stage]) putText(&w, BUILTINS[b].declaration[stage]);
+    if (cubes.lodUsed || cubes.implicitUsed) putText(&w, CUBE_FACE_FUNCTIONS);
+    if (cubes.implicitUsed) putText(&w, CUBE_IMPLICIT_FUNCTION);
     putText(&w, "#line 1\n");
     putText(&w, body);
     if (w.overflow || bodyWriter.overflow) {

@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "glcompat/cube_faces.h"   // cube faces go to their array
 #include "glcompat/real_gl.h"
 
 static struct {
@@ -84,6 +85,23 @@ void convertPixels(const uint8_t *from, GLenum fromFormat, uint8_t *to, GLenum t
     }
 }
 
+// The real uploads, a cube map's faces into its array.
+static void uploadImage(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+                        GLenum format, GLenum type, const void *pixels) {
+    if (isCubeFaceTarget(target))
+        cubeFaceImage(target, level, internalFormat, width, height, format, type, pixels);
+    else
+        realGl.texImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
+}
+
+static void uploadBand(GLenum target, GLint level, GLint y, GLsizei width, GLsizei rows, GLenum format, GLenum type,
+                       const void *pixels) {
+    if (isCubeFaceTarget(target))
+        cubeFaceSubImage(target, level, 0, y, width, rows, format, type, pixels);
+    else
+        glTexSubImage2D(target, level, 0, y, width, rows, format, type, pixels);
+}
+
 static int rowBytes(int width, int channels, int alignment) {
     const int bytes = width * channels;
     return (bytes + alignment - 1) / alignment * alignment;
@@ -95,15 +113,15 @@ void GLAD_API_PTR texImage2D(GLenum target, GLint level, GLint internalFormat, G
     const bool convert = textureFormat && type == GL_UNSIGNED_BYTE && formatChannels(format) &&
                          (format != textureFormat);
     if (textureFormat && !convert) {
-        realGl.texImage2D(target, level, (GLint)textureFormat, width, height, border, textureFormat, type, pixels);
+        uploadImage(target, level, (GLint)textureFormat, width, height, border, textureFormat, type, pixels);
         return;
     }
     if (!textureFormat) {
-        realGl.texImage2D(target, level, internalFormat, width, height, border, format, type, pixels);
+        uploadImage(target, level, internalFormat, width, height, border, format, type, pixels);
         return;
     }
     if (!pixels) {
-        realGl.texImage2D(target, level, (GLint)textureFormat, width, height, border, textureFormat, type, nullptr);
+        uploadImage(target, level, (GLint)textureFormat, width, height, border, textureFormat, type, nullptr);
         return;
     }
     GLint alignment = 4;
@@ -118,17 +136,17 @@ void GLAD_API_PTR texImage2D(GLenum target, GLint level, GLint internalFormat, G
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const bool whole = bandRows >= height;
-    if (!whole) realGl.texImage2D(target, level, (GLint)textureFormat, width, height, border, textureFormat, type, nullptr);
+    if (!whole) uploadImage(target, level, (GLint)textureFormat, width, height, border, textureFormat, type, nullptr);
     for (int y = 0; y < height; y += bandRows) {
         const int rows = height - y < bandRows ? height - y : bandRows;
         for (int r = 0; r < rows; r++)
             convertPixels((const uint8_t *)pixels + (size_t)(y + r) * fromRow, format, uploads.pixels + (size_t)r * toRow,
                           textureFormat, width);
         if (whole)
-            realGl.texImage2D(target, level, (GLint)textureFormat, width, height, border, textureFormat, type,
+            uploadImage(target, level, (GLint)textureFormat, width, height, border, textureFormat, type,
                               uploads.pixels);
         else
-            glTexSubImage2D(target, level, 0, y, width, rows, textureFormat, type, uploads.pixels);
+            uploadBand(target, level, y, width, rows, textureFormat, type, uploads.pixels);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 }
@@ -164,8 +182,10 @@ GLint multisampleStandInSamples() {
 }
 
 static void attachImage(GLenum framebufferTarget, GLuint texture, GLenum target, GLint level, GLint layer) {
-    const GLenum imageTarget = target == GL_TEXTURE_CUBE_MAP ? GL_TEXTURE_CUBE_MAP_POSITIVE_X + layer : GL_TEXTURE_2D;
-    realGl.framebufferTexture2D(framebufferTarget, GL_COLOR_ATTACHMENT0, imageTarget, texture, level);
+    if (target == GL_TEXTURE_CUBE_MAP)
+        attachCubeFace(framebufferTarget, texture, level, layer);
+    else
+        realGl.framebufferTexture2D(framebufferTarget, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, level);
 }
 
 // Layer by layer (cube faces), a blit from one attached image to the other: the pixels are copied
