@@ -1,6 +1,8 @@
 // Turns a desktop GLSL source (110, 120 or 330 compatibility) into GLSL ES 3.00: the version line
 // and precision, the compatibility built-ins as the layer's own uniforms, attributes and outputs,
-// the old texture functions under their new names. Pure text, no GL objects and no state.
+// the old texture functions under their new names, cube-map samplers as the 2D arrays of faces the
+// layer keeps them as (cube_faces), their lookups through the layer's face selection. Pure text, no
+// GL objects and no state.
 #pragma once
 
 constexpr int MAX_TRANSLATED_SOURCE = 256 * 1024;   // bytes; the largest shader of the show is 25 KB

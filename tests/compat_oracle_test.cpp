@@ -1,10 +1,12 @@
 // The ES layer's pieces against the compatibility profile itself, on a compatibility context: its
-// matrix stack against GL's own after the same calls, and its mipmap chain against GLU's, bit for bit.
+// matrix stack against GL's own after the same calls, its mipmap chain against GLU's, and its cube
+// lookups (a translated shader reading the faces from a 2D array) against GL's cube map, bit for bit.
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include "glcompat/glu_standin.h"
 #include "glcompat/matrix_stack.h"
+#include "glcompat/shader_translate.h"
 #include "platform/gl.h"
 #include "tests/test_support.h"
 
@@ -144,5 +146,142 @@ TEST(CompatOracle, MipmapsAreGlusOwnBitForBit) {
         glDeleteTextures(1, &texture);
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    EXPECT_EQ(GL_NO_ERROR, glGetError());
+}
+
+// ---- cube lookups ----
+
+constexpr int CUBE_FACE = 64;    // pixels a side of the level 0 faces
+constexpr int CUBE_VIEW = 256;   // pixels a side of the picture drawn and read back
+
+// Directions through every face, their edges and corners (the view turned off the axes), at two
+// spreads: magnified, and minified across several levels; the explicit level runs from 0 to 4.
+static const char *CUBE_VERTEX = "#version 130\nin vec4 position;\nvoid main() { gl_Position = position; }\n";
+static const char *CUBE_FRAGMENT =
+    "#version 130\n"
+    "uniform samplerCube cube;\n"
+    "uniform float spread;\n"
+    "uniform float level;   // < 0: the level from the derivatives\n"
+    "uniform vec3 forward;\n"
+    "void main() {\n"
+    "    vec2 uv = gl_FragCoord.xy / 256.0 * 2.0 - 1.0;\n"
+    "    vec3 side = normalize(cross(forward, vec3(0.3, 1.0, 0.2)));\n"
+    "    vec3 up = cross(side, forward);\n"
+    "    vec3 dir = forward + spread * (uv.x * side + uv.y * up);\n"
+    "    gl_FragColor = level < 0.0 ? textureCube(cube, dir) : textureLod(cube, dir, level * (uv.x + 1.0));\n"
+    "}\n";
+
+static GLuint buildCubeProgram(const char *vertex, const char *fragment) {
+    const GLuint program = glCreateProgram();
+    const char *sources[2] = {vertex, fragment};
+    const GLenum stages[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
+    for (int i = 0; i < 2; i++) {
+        const GLuint shader = glCreateShader(stages[i]);
+        glShaderSource(shader, 1, &sources[i], nullptr);
+        glCompileShader(shader);
+        GLint ok = 0;
+        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+        char log[1024] = "";
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        EXPECT_TRUE(ok) << log << "\n" << sources[i];
+        glAttachShader(program, shader);
+        glDeleteShader(shader);
+    }
+    glBindAttribLocation(program, 0, "position");
+    glLinkProgram(program);
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    EXPECT_TRUE(linked);
+    return program;
+}
+
+// Six faces of noise (neighbouring texels far apart, so any change of weights shows), mipmapped
+// by GL, into the bound cube map or the bound 2D array.
+static void makeCubeFaces(GLenum target) {
+    static uint8_t face[CUBE_FACE * CUBE_FACE * 4];
+    unsigned seed = 777;
+    if (target == GL_TEXTURE_2D_ARRAY)
+        glTexImage3D(target, 0, GL_RGBA8, CUBE_FACE, CUBE_FACE, 6, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    for (int f = 0; f < 6; f++) {
+        for (uint8_t &byte : face) {
+            seed = seed * 1103515245u + 12345u;
+            byte = (uint8_t)(seed >> 16);
+        }
+        if (target == GL_TEXTURE_2D_ARRAY)
+            glTexSubImage3D(target, 0, 0, 0, f, CUBE_FACE, CUBE_FACE, 1, GL_RGBA, GL_UNSIGNED_BYTE, face);
+        else
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, GL_RGBA8, CUBE_FACE, CUBE_FACE, 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, face);
+    }
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glGenerateMipmap(target);
+}
+
+static void drawCubePicture(GLuint program, float spread, float level, const float forward[3], uint8_t *out) {
+    static const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    glUseProgram(program);
+    glUniform1i(glGetUniformLocation(program, "cube"), 0);
+    glUniform1f(glGetUniformLocation(program, "spread"), spread);
+    glUniform1f(glGetUniformLocation(program, "level"), level);
+    glUniform3fv(glGetUniformLocation(program, "forward"), 1, forward);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glDisableVertexAttribArray(0);
+    glUseProgram(0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, CUBE_VIEW, CUBE_VIEW, GL_RGBA, GL_UNSIGNED_BYTE, out);
+}
+
+TEST(CompatOracle, CubeLookupsThroughTheFaceArrayAreGlsOwnBitForBit) {
+    if (!openTestGlContext()) GTEST_SKIP() << "no display";
+    static char vertex[4096], fragment[16384];
+    ASSERT_TRUE(translateShaderSource(CUBE_VERTEX, STAGE_VERTEX, vertex, sizeof vertex)) << vertex;
+    ASSERT_TRUE(translateShaderSource(CUBE_FRAGMENT, STAGE_FRAGMENT, fragment, sizeof fragment)) << fragment;
+    const GLuint desktop = buildCubeProgram(CUBE_VERTEX, CUBE_FRAGMENT);
+    const GLuint translated = buildCubeProgram(vertex, fragment);
+    GLuint textures[2] = {};
+    glGenTextures(2, textures);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, textures[0]);
+    makeCubeFaces(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, textures[1]);
+    makeCubeFaces(GL_TEXTURE_2D_ARRAY);
+    GLuint framebuffer = 0, colour = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, CUBE_VIEW, CUBE_VIEW);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glViewport(0, 0, CUBE_VIEW, CUBE_VIEW);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    static uint8_t expected[CUBE_VIEW * CUBE_VIEW * 4], actual[CUBE_VIEW * CUBE_VIEW * 4];
+    const float forwards[3][3] = {{0.2f, 0.1f, 1.0f}, {-1.0f, 0.9f, -0.8f}, {0.7f, -1.0f, 0.05f}};
+    const float spreads[2] = {1.3f, 9.0f};
+    const float levels[2] = {-1.0f, 2.0f};
+    for (const float *forward : forwards)
+        for (float spread : spreads)
+            for (float level : levels) {
+                drawCubePicture(desktop, spread, level, forward, expected);
+                drawCubePicture(translated, spread, level, forward, actual);
+                int differing = 0;
+                for (int i = 0; i < CUBE_VIEW * CUBE_VIEW; i++)
+                    differing += memcmp(expected + i * 4, actual + i * 4, 4) != 0;
+                EXPECT_EQ(0, differing) << "forward " << forward[0] << "," << forward[1] << "," << forward[2]
+                                        << " spread " << spread << (level < 0.0f ? " implicit level" : " explicit level")
+                                        << ": pixels that differ";
+            }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteRenderbuffers(1, &colour);
+    glDeleteTextures(2, textures);
+    glDeleteProgram(desktop);
+    glDeleteProgram(translated);
     EXPECT_EQ(GL_NO_ERROR, glGetError());
 }

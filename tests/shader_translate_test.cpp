@@ -45,6 +45,41 @@ TEST(ShaderTranslation, FragmentColourAndOldTextureCallsAndCommentsStayUntouched
     EXPECT_TRUE(has("in vec4 lr_FrontColor;"));
 }
 
+// Cube maps are face arrays on ES: the samplers change type, and only the lookups through them
+// (in a function taking one too) go to the layer's face selection; 2D lookups stay as they are.
+TEST(ShaderTranslation, CubeSamplersBecomeFaceArraysAndOnlyTheirLookupsPickAFace) {
+    ASSERT_TRUE(translate("#version 330 compatibility\nuniform samplerCube env;\nuniform sampler2D t;\n"
+                          "vec3 f(samplerCube m, vec3 d) { return textureCube(m, d).rgb; }\n"
+                          "void main() { gl_FragColor = vec4(f(env, vec3(1.0)) + texture( env , vec3(2.0)).rgb"
+                          " + textureLod(env, vec3(1.0), 2.0).rgb + texture(t, vec2(0.5)).rgb, 1.0); }\n",
+                          STAGE_FRAGMENT));
+    EXPECT_TRUE(has("uniform sampler2DArray env;"));
+    EXPECT_TRUE(has("vec3 f(sampler2DArray m, vec3 d) { return lr_textureCube(m, d).rgb; }"));
+    EXPECT_TRUE(has("lr_textureCube( env , vec3(2.0))"));
+    EXPECT_TRUE(has("lr_textureCubeLod(env, vec3(1.0), 2.0)"));
+    EXPECT_TRUE(has("texture(t, vec2(0.5))"));
+    EXPECT_TRUE(has("precision highp sampler2DArray;"));
+    const char *body = strstr(out, "#line 1\n");
+    const char *helper = strstr(out, "vec4 lr_textureCube(sampler2DArray map, vec3 r)");
+    ASSERT_NE(nullptr, helper);
+    EXPECT_LT(helper, body);
+    EXPECT_EQ(nullptr, strstr(helper + 1, "vec4 lr_textureCube(sampler2DArray map, vec3 r)"));
+
+    // A vertex shader has no derivatives: a lookup with a level is taken, one without is refused.
+    ASSERT_TRUE(translate("uniform samplerCube c;\nvoid main() { gl_Position = textureCubeLod(c, vec3(1.0), 0.0); }\n",
+                          STAGE_VERTEX));
+    EXPECT_TRUE(has("lr_textureCubeLod(c, vec3(1.0), 0.0)"));
+    EXPECT_FALSE(has("dFdx"));
+    EXPECT_FALSE(translate("uniform samplerCube c;\nvoid main() { gl_Position = textureCube(c, vec3(1.0)); }\n",
+                           STAGE_VERTEX));
+    EXPECT_TRUE(has("vertex shader"));
+
+    // Without a cube lookup, no face functions.
+    ASSERT_TRUE(translate("uniform sampler2D t;\nvoid main() { gl_FragColor = texture2D(t, vec2(0.5)); }\n",
+                          STAGE_FRAGMENT));
+    EXPECT_FALSE(has("lr_cubeAxis"));
+}
+
 TEST(ShaderTranslation, LinesKeepTheirNumbersAfterDroppedDirectives) {
     ASSERT_TRUE(translate("#version 330 compatibility\n#extension GL_ARB_shader_image_load_store : require\n"
                           "layout(early_fragment_tests) in;\nout vec4 c;\nvoid main() { c = vec4(1.0); }\n",
