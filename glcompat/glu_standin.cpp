@@ -174,6 +174,84 @@ void halveBytes(int components, int width, int height, const uint8_t *in, uint8_
             }
 }
 
+// The image scaler's own path, which is not the mipmap builder's: every byte widened to 16 bits
+// (times 257); an exact halving averages 2 x 2 of those, anything else is a box filter centred on
+// each output pixel (at least a pixel wide), whose box wraps round the picture's edges, summed in
+// single precision with the centres and the result in double, as GLU writes them; the 16-bit
+// result, truncated, keeps its high byte.
+static uint8_t narrowed(double value) {
+    if (value <= 0.0) return 0;
+    if (value >= 65535.0) return 255;
+    return (uint8_t)((unsigned)value >> 8);
+}
+
+static void halveWidenedBytes(int components, int widthIn, int widthOut, int heightOut, const uint8_t *in,
+                              uint8_t *out) {
+    for (int y = 0; y < heightOut; y++)
+        for (int x = 0; x < widthOut; x++)
+            for (int k = 0; k < components; k++) {
+                const size_t row0 = (size_t)(2 * y) * widthIn, row1 = row0 + widthIn;
+                const unsigned sum = 257u * (in[(row0 + 2 * x) * components + k] + in[(row0 + 2 * x + 1) * components + k] +
+                                             in[(row1 + 2 * x) * components + k] +
+                                             in[(row1 + 2 * x + 1) * components + k]);
+                out[((size_t)y * widthOut + x) * components + k] = (uint8_t)(((sum + 2) / 4) >> 8);
+            }
+}
+
+// The box of one output pixel along one side: its low and high edges in input pixels.
+static void boxEdges(float conv, float halfConv, int index, bool shrinking, float *low, float *high) {
+    const float centre = (float)(conv * (index + 0.5));
+    if (shrinking) {
+        *high = centre + halfConv;
+        *low = centre - halfConv;
+    } else {
+        *high = (float)(centre + 0.5);
+        *low = (float)(centre - 0.5);
+    }
+}
+
+static void scaleWidenedBytes(int components, int widthIn, int heightIn, const uint8_t *in, int widthOut,
+                              int heightOut, uint8_t *out) {
+    if (widthIn == widthOut * 2 && heightIn == heightOut * 2) {
+        halveWidenedBytes(components, widthIn, widthOut, heightOut, in, out);
+        return;
+    }
+    const float convy = (float)heightIn / heightOut, convx = (float)widthIn / widthOut;
+    const float halfConvx = convx / 2, halfConvy = convy / 2;
+    for (int i = 0; i < heightOut; i++) {
+        float lowy, highy;
+        boxEdges(convy, halfConvy, i, heightIn > heightOut, &lowy, &highy);
+        for (int j = 0; j < widthOut; j++) {
+            float lowx, highx;
+            boxEdges(convx, halfConvx, j, widthIn > widthOut, &lowx, &highx);
+            float totals[4] = {0, 0, 0, 0};
+            float area = 0;
+            float y = lowy;
+            int yInt = (int)floor(y);
+            while (y < highy) {
+                const int yIndex = ((yInt % heightIn) + heightIn) % heightIn;
+                const float yPercent = highy < yInt + 1 ? highy - y : yInt + 1 - y;
+                float x = lowx;
+                int xInt = (int)floor(x);
+                while (x < highx) {
+                    const int xIndex = ((xInt % widthIn) + widthIn) % widthIn;
+                    const float xPercent = highx < xInt + 1 ? highx - x : xInt + 1 - x;
+                    const float percent = xPercent * yPercent;
+                    area += percent;
+                    const uint8_t *p = in + ((size_t)yIndex * widthIn + xIndex) * components;
+                    for (int k = 0; k < components; k++) totals[k] += (float)(257 * p[k]) * percent;
+                    xInt++;
+                    x = (float)xInt;
+                }
+                yInt++;
+                y = (float)yInt;
+            }
+            for (int k = 0; k < components; k++)
+                out[((size_t)i * widthOut + j) * components + k] = narrowed((totals[k] + 0.5) / area);
+        }
+    }
+}
+
 // Rows of the unpack alignment in, tight rows out.
 static void copyRows(const uint8_t *in, int width, int height, int components, int alignment, uint8_t *out) {
     const int inRow = (width * components + alignment - 1) / alignment * alignment;
@@ -221,9 +299,16 @@ GLint GLAPIENTRY scaleImageStandIn(GLenum format, GLsizei widthIn, GLsizei heigh
     if (typeIn != GL_UNSIGNED_BYTE || typeOut != GL_UNSIGNED_BYTE || channels == 0) return GLU_INVALID_ENUM;
     if (widthIn < 1 || heightIn < 1 || widthOut < 1 || heightOut < 1) return GLU_INVALID_VALUE;
     if (widthIn > MAX_MIPMAP_SIDE || heightIn > MAX_MIPMAP_SIDE) return GLU_INVALID_VALUE;
-    GLint alignment = 4;
-    realGl.getIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    copyRows((const uint8_t *)dataIn, widthIn, heightIn, channels, alignment, mipmaps.levels[0]);
-    scaleBytes(channels, widthIn, heightIn, mipmaps.levels[0], widthOut, heightOut, (uint8_t *)dataOut);
+    if (widthOut > MAX_MIPMAP_SIDE || heightOut > MAX_MIPMAP_SIDE) return GLU_INVALID_VALUE;
+    GLint unpackAlignment = 4, packAlignment = 4;
+    realGl.getIntegerv(GL_UNPACK_ALIGNMENT, &unpackAlignment);
+    realGl.getIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    copyRows((const uint8_t *)dataIn, widthIn, heightIn, channels, unpackAlignment, mipmaps.levels[0]);
+    scaleWidenedBytes(channels, widthIn, heightIn, mipmaps.levels[0], widthOut, heightOut, mipmaps.levels[1]);
+    // Out in rows of the pack alignment, as GLU writes them.
+    const int tightRow = widthOut * channels;
+    const int outRow = (tightRow + packAlignment - 1) / packAlignment * packAlignment;
+    for (int y = 0; y < heightOut; y++)
+        memcpy((uint8_t *)dataOut + (size_t)y * outRow, mipmaps.levels[1] + (size_t)y * tightRow, (size_t)tightRow);
     return 0;
 }

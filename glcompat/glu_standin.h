@@ -1,7 +1,8 @@
 // Stand-ins for the four GLU calls the show makes, with GLU's own arithmetic: the perspective and
 // look-at matrices (built in double and single precision as GLU builds them), the mipmap chain
 // (pictures whose sides are not powers of two scaled first by GLU's box filter, every level a
-// 2 x 2 box average) and the image scaler. Owns two level buffers; no GL objects (the mipmaps go
+// 2 x 2 box average) and the image scaler (GLU scales there with another filter of its own, on
+// pixels widened to 16 bits). Owns two level buffers; no GL objects (the mipmaps go
 // into the texture bound by the caller).
 #pragma once
 #include "platform/gl.h"

@@ -6,6 +6,7 @@
 
 #include "glcompat/glu_standin.h"
 #include "glcompat/matrix_stack.h"
+#include "glcompat/real_gl.h"   // the stand-in reads the unpack alignment through it
 #include "glcompat/shader_translate.h"
 #include "platform/gl.h"
 #include "tests/test_support.h"
@@ -13,6 +14,7 @@
 #undef gluPerspective
 #undef gluLookAt
 #undef gluBuild2DMipmaps
+#undef gluScaleImage
 
 static void expectSameBits(const float *expected, const float *actual, const char *what) {
     for (int i = 0; i < 16; i++)
@@ -147,6 +149,38 @@ TEST(CompatOracle, MipmapsAreGlusOwnBitForBit) {
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     EXPECT_EQ(GL_NO_ERROR, glGetError());
+}
+
+// gluScaleImage on its own, as the show calls it for the environment cube's first picture (a
+// 256 x 256 BGR picture brought to 512 x 512), and shrinking and stretching to sides of no relation.
+TEST(CompatOracle, ScaledImagesAreGlusOwnBitForBit) {
+    if (!openTestGlContext()) GTEST_SKIP() << "no display";
+    static uint8_t pixels[256 * 256 * 4], expected[512 * 512 * 4], actual[512 * 512 * 4];
+    const struct {
+        GLenum format;
+        int components, width, height, widthOut, heightOut;
+    } cases[] = {{GL_BGR, 3, 256, 256, 512, 512}, {GL_RGBA, 4, 100, 60, 37, 91}, {GL_RGB, 3, 64, 64, 64, 64}};
+    unsigned seed = 4242;
+    realGl.getIntegerv = glad_glGetIntegerv;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (const auto &c : cases) {
+        for (int i = 0; i < c.width * c.height * c.components; i++) {
+            seed = seed * 1103515245u + 12345u;
+            pixels[i] = (uint8_t)(seed >> 16);
+        }
+        const int bytes = c.widthOut * c.heightOut * c.components;
+        ASSERT_EQ(0, ::gluScaleImage(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
+                                     GL_UNSIGNED_BYTE, expected));
+        ASSERT_EQ(0, scaleImageStandIn(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
+                                       GL_UNSIGNED_BYTE, actual));
+        int differing = 0;
+        for (int i = 0; i < bytes; i++) differing += expected[i] != actual[i];
+        EXPECT_EQ(0, differing) << c.width << " x " << c.height << " to " << c.widthOut << " x " << c.heightOut
+                                << ": bytes that differ";
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
 }
 
 // ---- cube lookups ----
