@@ -9,7 +9,7 @@ lightrig=$(realpath "$1") show=$(realpath "$2") diff=$(realpath "$3")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=dummy
-moments=20,100,150,170
+moments=0,20,100,150,170
 cd "$show" || exit 1
 "$lightrig" --frames "$work/desktop" --at $moments > /dev/null 2> "$work/desktop.err" || { echo "desktop run failed"; exit 1; }
 "$lightrig" --gl es --frames "$work/es" --at $moments > /dev/null 2> "$work/es.err" || { echo "ES run failed"; exit 1; }
@@ -20,11 +20,9 @@ for path in desktop es; do
         echo "$path run printed:"; tr '\r' '\n' < "$work/$path.err" | grep -v '^frames \['; status=1
     fi
 done
-# The cube maps are the one thing ES samples differently (always seamless, see the README): up to a
-# tenth of the pixels move by a level or two, and the film grain, seeded from the picture, turns
-# some of those into differences of up to 12 levels more. A pass that draws nothing or elsewhere
-# breaks both bars.
-"$diff" "$work/desktop" "$work/es" 40 200 || status=1
+# The same pictures on both paths, to the bit in practice: the film grain is seeded from the picture,
+# so a pixel one level off before it ends up several levels off, past the bar of 2.
+"$diff" "$work/desktop" "$work/es" 2 || status=1
 
 # A shader that does not compile on ES: one line naming the pair, the show plays on.
 mkdir -p "$work/broken/data"
