@@ -7,9 +7,8 @@ import { after, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
+import { browsers, CHROMIUM, openPage, serveFolder } from './browsers.mjs';
 
 const FOLDER = process.env.LIGHTRIG_WEB_FOLDER;
 const SHOW = process.env.LIGHTRIG_SHOW;
@@ -22,63 +21,11 @@ const MAX_MEAN_ERROR = 0.01;   // of the range, per channel: the rasterizers dif
 // Software rasterizers: loading and a seek take minutes in a browser here.
 const PICTURE_TIMEOUT_MS = 900000;
 const FLOW_TIMEOUT_MS = 900000;
-
-const CHROMIUM = '/usr/bin/chromium-headless-shell';
-const FIREFOX = '/usr/bin/firefox-esr';
-const browsers = {
-  chromium: {
-    available: fs.existsSync(CHROMIUM),
-    launch: () => puppeteer.launch({
-      executablePath: CHROMIUM, headless: 'shell', protocolTimeout: FLOW_TIMEOUT_MS,
-      args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-             '--autoplay-policy=no-user-gesture-required', '--window-size=1920,1080'],
-    }),
-  },
-  firefox: {
-    // Headless Firefox offers no WebGL 2 here: it runs on the virtual display.
-    available: fs.existsSync(FIREFOX) && !!process.env.DISPLAY,
-    launch: () => puppeteer.launch({
-      browser: 'firefox', executablePath: FIREFOX, headless: false, protocolTimeout: FLOW_TIMEOUT_MS,
-      extraPrefsFirefox: { 'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0,
-                           'full-screen-api.allow-trusted-requests-only': false },
-    }),
-  },
-};
-const chosen = (process.env.LIGHTRIG_BROWSERS || 'chromium firefox').split(/[ ,]+/).filter(Boolean);
-
-// --- a static server for the page's folder; a test can replace or hide a file ------------------
-const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.png': 'image/png', '.txt': 'text/plain' };
-const replaced = new Map();   // URL path -> Buffer, or null for "not there"
+const replaced = new Map();   // URL path -> Buffer, or null for "not there": a test's changed package
 let server;
 let origin;
 
-function serve(request, response) {
-  const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
-  const file = path.join(FOLDER, name === '/' ? 'index.html' : name);
-  let body = replaced.has(name) ? replaced.get(name) : null;
-  if (!replaced.has(name) && file.startsWith(FOLDER) && fs.existsSync(file) && fs.statSync(file).isFile())
-    body = fs.readFileSync(file);
-  if (body === null) {
-    response.writeHead(404).end('not found');
-    return;
-  }
-  response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
-                            'Cache-Control': 'no-store' });
-  response.end(request.method === 'HEAD' ? undefined : body);
-}
-
-// --- pages -------------------------------------------------------------------------------------
-// Opens url in a page of the show's size, its console kept.
-async function openPage(browser, url) {
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1920, height: 1080 });
-  page.consoleLines = [];
-  page.on('console', (message) => page.consoleLines.push(`${message.type()}: ${message.text()}`));
-  page.on('pageerror', (error) => page.consoleLines.push(`pageerror: ${error.message}`));
-  await page.goto(url);
-  return page;
-}
+const chosen = (process.env.LIGHTRIG_BROWSERS || 'chromium firefox').split(/[ ,]+/).filter(Boolean);
 
 const frameOnCanvas = (page) => page.evaluate(() => Number(document.body.dataset.frame ?? -1));
 const problemOnPage = (page) => page.evaluate(() => document.body.dataset.problem ?? '');
@@ -122,12 +69,7 @@ function nativePicture(seconds) {
 before(() => {
   assert.ok(FOLDER && fs.existsSync(path.join(FOLDER, 'index.html')), `no page in ${FOLDER}`);
   fs.mkdirSync(path.join(WORK, 'native'), { recursive: true });
-  return new Promise((resolve) => {
-    server = http.createServer(serve).listen(0, '127.0.0.1', () => {
-      origin = `http://127.0.0.1:${server.address().port}`;
-      resolve();
-    });
-  });
+  return serveFolder(FOLDER, replaced).then((served) => ({ origin, server } = served));
 });
 after(() => server && server.close());
 
