@@ -21,12 +21,15 @@ export const browsers = {
     }),
   },
   firefox: {
-    // Headless Firefox offers no WebGL 2 here: it runs on the virtual display.
+    // Headless Firefox offers no WebGL 2 here: it runs on the virtual display. Without a sound
+    // device its audio contexts never start: the mock audio output stands in for one, its clock
+    // running with the wall clock as Chromium's fake output does.
     available: fs.existsSync(FIREFOX) && !!process.env.DISPLAY,
     launch: () => puppeteer.launch({
       browser: 'firefox', executablePath: FIREFOX, headless: false, protocolTimeout: PROTOCOL_TIMEOUT_MS,
       extraPrefsFirefox: { 'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0,
-                           'full-screen-api.allow-trusted-requests-only': false },
+                           'full-screen-api.allow-trusted-requests-only': false,
+                           'media.cubeb.force_mock_context': true },
     }),
   },
 };
