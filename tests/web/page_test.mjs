@@ -196,7 +196,8 @@ for (const name of chosen) {
       // Per part a frame to set it up, one timed, one to go on: 9 frames from the show's first.
       assert.equal(await frameOnCanvas(page), 8);
       assert.equal(await coverShown(page), false);
-      assert.deepEqual(consoleProblems(page), []);
+      // Chromium's notice of the pixel read that waits for every frame: the wait is the point.
+      assert.deepEqual(consoleProblems(page).filter((l) => !/GPU stall due to ReadPixels/.test(l)), []);
       await page.close();
     });
 
