@@ -8,14 +8,14 @@
 //                         frame-cost bench does (its clock, its frames), the figures given to the
 //                         page; no music
 #include <stdint.h>
-#include <stdio.h>
+#include <stdio.h>    // snprintf: the frame cost's figures
 #include <stdlib.h>
 #include <string.h>
 
 #include "core/clock.h"
-#include "platform/gl.h"   // the frame cost waits for the picture
 #include "core/diagnostics.h"
 #include "modes/capture.h"
+#include "platform/gl.h"   // the frame cost waits for the picture
 #include "platform/platform.h"
 #include "platform/platform_web.h"
 #include "shell/dispatcher.h"
@@ -29,7 +29,7 @@ constexpr double MAX_START_SECONDS = 3600.0;
 constexpr int BENCH_FPS = 30;          // the native frame-cost bench's clock: the same frames drawn
 constexpr int MAX_BENCH_FRAMES = 1000; // per part
 constexpr int BENCH_PART_COUNT = 3;
-constexpr int BENCH_FIGURES_CAPACITY = 256;
+constexpr int BENCH_FIGURES_CAPACITY = 256;   // three "part X: ms" figures
 
 static struct {
     bool paused;            // --at: one picture, held
@@ -137,7 +137,9 @@ static void measureFrameCost() {
         const double mean = total / web.benchFrames;
         logOut("%s: %.1f ms per frame (%d frames, 1920 x 1080, GL finished)\n", names[part], mean,
                web.benchFrames);
-        used += snprintf(figures + used, sizeof figures - used, "%s%s: %.1f", part ? ", " : "", names[part], mean);
+        if (used < BENCH_FIGURES_CAPACITY)
+            used += snprintf(figures + used, BENCH_FIGURES_CAPACITY - used, "%s%s: %.1f", part ? ", " : "",
+                             names[part], mean);
     }
     platformShowFrameCost(figures);
 }
