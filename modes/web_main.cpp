@@ -4,25 +4,36 @@
 //   (no arguments)        the show from its start, music with it
 //   --start SECONDS       the show from that moment (the exact seek), music from there
 //   --at SECONDS [--fps N]  the picture of that moment, held paused; no music
+//   --bench N             the frame cost: N frames of each part drawn and timed as the native
+//                         frame-cost bench does (its clock, its frames), the figures given to the
+//                         page; no music
 #include <stdint.h>
+#include <stdio.h>    // snprintf: the frame cost's figures
 #include <stdlib.h>
 #include <string.h>
 
 #include "core/clock.h"
 #include "core/diagnostics.h"
 #include "modes/capture.h"
+#include "platform/gl.h"   // the frame cost waits for the picture
 #include "platform/platform.h"
 #include "platform/platform_web.h"
 #include "shell/dispatcher.h"
+#include "shell/playlist.h"   // requestNextPart: the frame cost visits every part
 #include "shell/seek.h"
 #include "shell/show.h"
 
 constexpr int WEB_FPS = 60;            // the show's frame rate when it plays: a display's refresh
 constexpr int MAX_WEB_FPS = 1000;
 constexpr double MAX_START_SECONDS = 3600.0;
+constexpr int BENCH_FPS = 30;          // the native frame-cost bench's clock: the same frames drawn
+constexpr int MAX_BENCH_FRAMES = 1000; // per part
+constexpr int BENCH_PART_COUNT = 3;
+constexpr int BENCH_FIGURES_CAPACITY = 256;   // three "part X: ms" figures
 
 static struct {
     bool paused;            // --at: one picture, held
+    int benchFrames;        // --bench: frames timed per part, 0 when the show plays
     int fps;
     int64_t startFrame;
     int64_t frame;          // on the canvas
@@ -50,6 +61,14 @@ static int parseWebArguments(int argc, char **argv) {
             web.paused = false;
         } else if (strcmp(argv[i], "--at") == 0 && hasValue && parseSeconds(argv[i + 1], &seconds)) {
             web.paused = true;
+        } else if (strcmp(argv[i], "--bench") == 0 && hasValue) {
+            web.benchFrames = atoi(argv[i + 1]);
+            if (web.benchFrames < 1 || web.benchFrames > MAX_BENCH_FRAMES) {
+                logError("usage: bench=N, N from 1 to %d frames per part\n", MAX_BENCH_FRAMES);
+                return 2;
+            }
+            web.paused = true;
+            web.fps = BENCH_FPS;
         } else if (strcmp(argv[i], "--fps") == 0 && hasValue) {
             web.fps = atoi(argv[i + 1]);
             fpsGiven = true;
@@ -59,7 +78,7 @@ static int parseWebArguments(int argc, char **argv) {
             return 2;
         }
     }
-    if (web.fps < 1 || web.fps > MAX_WEB_FPS || (fpsGiven && !web.paused)) {
+    if (web.fps < 1 || web.fps > MAX_WEB_FPS || (fpsGiven && (!web.paused || web.benchFrames > 0))) {
         logError("usage: fps=N goes with at=SECONDS, N from 1 to %d\n", MAX_WEB_FPS);
         return 2;
     }
@@ -74,6 +93,55 @@ static void drawFrameOnCanvas(int64_t frame) {
     finishFrame();
     web.frame = frame;
     platformShowFrameNumber(frame);
+}
+
+// Waits until the browser has drawn everything asked of it: a read of one pixel of the picture
+// (a browser's finish may return before its GPU process has drawn).
+static void waitForPicture() {
+    GLint readBinding = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readBinding);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);   // the screen target when the picture is redirected
+    unsigned char pixel[4];
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, (GLuint)readBinding);
+}
+
+// Draws frame (drawing and finished, not the presentation) and returns its ms.
+static double timeFrame(int64_t frame) {
+    setCaptureFrame(frame);
+    const double start = platformPageMs();
+    renderFrame();
+    glFinish();
+    waitForPicture();
+    const double ms = platformPageMs() - start;
+    finishFrame();
+    web.frame = frame;
+    platformShowFrameNumber(frame);
+    return ms;
+}
+
+// The native frame-cost bench's measure, from the show's first frame: per part one frame that sets
+// it up, benchFrames timed, then on to the next part. The mean ms per frame of each part go to the
+// console and the page ("part A: 512.3, part C: ..., part B: ...").
+static void measureFrameCost() {
+    static const char *const names[BENCH_PART_COUNT] = {"part A", "part C", "part B"};
+    char figures[BENCH_FIGURES_CAPACITY];
+    int used = 0;
+    int64_t frame = 0;
+    for (int part = 0; part < BENCH_PART_COUNT; part++) {
+        timeFrame(frame++);
+        double total = 0.0;
+        for (int i = 0; i < web.benchFrames; i++) total += timeFrame(frame++);
+        requestNextPart();   // on to the next part at the end of the next frame
+        timeFrame(frame++);
+        const double mean = total / web.benchFrames;
+        logOut("%s: %.1f ms per frame (%d frames, 1920 x 1080, GL finished)\n", names[part], mean,
+               web.benchFrames);
+        if (used < BENCH_FIGURES_CAPACITY)
+            used += snprintf(figures + used, BENCH_FIGURES_CAPACITY - used, "%s%s: %.1f", part ? ", " : "",
+                             names[part], mean);
+    }
+    platformShowFrameCost(figures);
 }
 
 static void endOnPage() {
@@ -113,6 +181,10 @@ int main(int argc, char **argv) {
         endShow();
         platformShowEnded(0);
         return 0;
+    }
+    if (web.benchFrames > 0) {
+        measureFrameCost();
+        platformKeepPage();   // the last frame stays on the canvas
     }
     if (web.startFrame > 0) seekToFrame(web.startFrame);
     drawFrameOnCanvas(web.startFrame);

@@ -46,6 +46,10 @@ void platformShowFrameNumber(int64_t frame) {
     EM_ASM({ document.body.dataset.frame = String($0); }, (double)frame);
 }
 
+void platformShowFrameCost(const char *figures) {
+    EM_ASM({ document.body.dataset.frameCost = UTF8ToString($0); }, figures);
+}
+
 void platformShowEnded(int status) {
     EM_ASM({ if (Module.onShowEnded) Module.onShowEnded($0); }, status);
 }

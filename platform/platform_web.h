@@ -11,6 +11,8 @@ void platformKeepPage();
 void platformStopFrames();
 // The number of the frame on the canvas, in the page's body (data-frame), for whoever watches it.
 void platformShowFrameNumber(int64_t frame);
+// The frame cost's figures, in the page's body (data-frame-cost).
+void platformShowFrameCost(const char *figures);
 // Tells the page that the show has ended with status (Escape, or the sync table's end) and the
 // canvas holds its last picture; the page offers to play again.
 void platformShowEnded(int status);

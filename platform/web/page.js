@@ -3,10 +3,13 @@
 //   index.html              start screen, then the show from its start, music with it
 //   index.html#t=SECONDS    the same from that moment
 //   index.html?at=SECONDS[&fps=N]  no start screen: the picture of that moment alone, held
+//   index.html?bench=N      no start screen: the frame cost, N frames of each part timed, the figures
+//                           in document.body.dataset.frameCost
 // document.body.dataset.frame is the number of the frame on the canvas (the moment frame / fps).
 'use strict';
 
 const MAX_SECONDS = 3600;
+const MAX_BENCH_FRAMES = 1000;   // per part
 const LOG_LINES_KEPT = 12;   // the program's last error lines, for a fatal end
 const SERVE_HINT = 'Open it through a web server instead: in the show\'s folder run\n' +
   'python3 -m http.server\nand open the address it prints in the browser.';
@@ -44,6 +47,12 @@ function readAddress() {
   const hash = new URLSearchParams(location.hash.replace(/^#/, ''));
   const at = secondsOf(query.get('at'));
   const start = secondsOf(hash.get('t'));
+  if (query.has('bench')) {
+    const frames = /^\d+$/.test(query.get('bench')) ? Number(query.get('bench')) : NaN;
+    if (!(frames >= 1 && frames <= MAX_BENCH_FRAMES))
+      return { problem: `bench=N times N frames of each part, N from 1 to ${MAX_BENCH_FRAMES}.` };
+    return { still: true, args: ['--bench', String(frames)] };
+  }
   const fps = query.has('fps') ? (/^\d+$/.test(query.get('fps')) ? Number(query.get('fps')) : NaN) : 60;
   if (Number.isNaN(at) || Number.isNaN(start) || Number.isNaN(fps) || fps < 1 || fps > 1000)
     return { problem: 'This address names no moment of the show: use #t=SECONDS, or ?at=SECONDS with ' +

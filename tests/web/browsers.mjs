@@ -1,0 +1,73 @@
+// Debian's Chromium (headless shell, WebGL 2 on SwiftShader) and Firefox ESR (on the virtual display,
+// WebGL 2 on llvmpipe) as puppeteer-core launches them for the page, and a static server for the
+// page's folder: shared by the browser tests and the frame-cost bench.
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+// Software rasterizers: loading and a seek take minutes in a browser here.
+export const PROTOCOL_TIMEOUT_MS = 900000;
+
+export const CHROMIUM = '/usr/bin/chromium-headless-shell';
+export const FIREFOX = '/usr/bin/firefox-esr';
+export const browsers = {
+  chromium: {
+    available: fs.existsSync(CHROMIUM),
+    launch: () => puppeteer.launch({
+      executablePath: CHROMIUM, headless: 'shell', protocolTimeout: PROTOCOL_TIMEOUT_MS,
+      args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+             '--autoplay-policy=no-user-gesture-required', '--window-size=1920,1080'],
+    }),
+  },
+  firefox: {
+    // Headless Firefox offers no WebGL 2 here: it runs on the virtual display. Without a sound
+    // device its audio contexts never start: the mock audio output stands in for one, its clock
+    // running with the wall clock as Chromium's fake output does.
+    available: fs.existsSync(FIREFOX) && !!process.env.DISPLAY,
+    launch: () => puppeteer.launch({
+      browser: 'firefox', executablePath: FIREFOX, headless: false, protocolTimeout: PROTOCOL_TIMEOUT_MS,
+      extraPrefsFirefox: { 'media.autoplay.default': 0, 'media.autoplay.blocking_policy': 0,
+                           'full-screen-api.allow-trusted-requests-only': false,
+                           'media.cubeb.force_mock_context': true },
+    }),
+  },
+};
+
+const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                '.png': 'image/png', '.txt': 'text/plain' };
+
+// Serves folder on a free port of the loopback address; replaced maps a URL path to a Buffer that
+// stands in for the file, or to null for "not there". Resolves to { origin, server }.
+export function serveFolder(folder, replaced = new Map()) {
+  const serve = (request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(folder, name === '/' ? 'index.html' : name);
+    let body = replaced.has(name) ? replaced.get(name) : null;
+    if (!replaced.has(name) && file.startsWith(folder) && fs.existsSync(file) && fs.statSync(file).isFile())
+      body = fs.readFileSync(file);
+    if (body === null) {
+      response.writeHead(404).end('not found');
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
+                              'Cache-Control': 'no-store' });
+    response.end(request.method === 'HEAD' ? undefined : body);
+  };
+  return new Promise((resolve) => {
+    const server = http.createServer(serve).listen(0, '127.0.0.1', () => {
+      resolve({ origin: `http://127.0.0.1:${server.address().port}`, server });
+    });
+  });
+}
+
+// Opens url in a page of the show's size, its console kept in page.consoleLines.
+export async function openPage(browser, url) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1920, height: 1080 });
+  page.consoleLines = [];
+  page.on('console', (message) => page.consoleLines.push(`${message.type()}: ${message.text()}`));
+  page.on('pageerror', (error) => page.consoleLines.push(`pageerror: ${error.message}`));
+  await page.goto(url);
+  return page;
+}
