@@ -3,6 +3,7 @@
 // page's folder: shared by the browser tests and the frame-cost bench.
 import fs from 'node:fs';
 import http from 'node:http';
+import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
@@ -37,11 +38,18 @@ export const browsers = {
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                 '.png': 'image/png', '.txt': 'text/plain' };
 
-// Serves folder on a free port of the loopback address; replaced maps a URL path to a Buffer that
+// The machine's own loopback interface, as its network configuration names it.
+function loopbackAddress() {
+  for (const entries of Object.values(os.networkInterfaces()))
+    for (const entry of entries) if (entry.internal && entry.family === 'IPv4') return entry.address;
+  throw new Error('no IPv4 loopback interface on this machine');
+}
+
+// Serves folder on a free port of the loopback interface; replaced maps a URL path to a Buffer that
 // stands in for the file, or to null for "not there". Resolves to { origin, server }.
 export function serveFolder(folder, replaced = new Map()) {
   const serve = (request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const name = decodeURIComponent(request.url.split(/[?#]/)[0]);   // the path, without the query
     const file = path.join(folder, name === '/' ? 'index.html' : name);
     let body = replaced.has(name) ? replaced.get(name) : null;
     if (!replaced.has(name) && file.startsWith(folder) && fs.existsSync(file) && fs.statSync(file).isFile())
@@ -55,8 +63,9 @@ export function serveFolder(folder, replaced = new Map()) {
     response.end(request.method === 'HEAD' ? undefined : body);
   };
   return new Promise((resolve) => {
-    const server = http.createServer(serve).listen(0, '127.0.0.1', () => {
-      resolve({ origin: `http://127.0.0.1:${server.address().port}`, server });
+    const server = http.createServer(serve).listen(0, loopbackAddress(), () => {
+      const { address, port } = server.address();
+      resolve({ origin: `http://${address}:${port}`, server });
     });
   });
 }
