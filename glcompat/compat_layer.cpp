@@ -336,7 +336,6 @@ static void installWrappers() {
     WRAP(copyTexSubImage2D, glad_glCopyTexSubImage2D, cubeAwareCopyTexSubImage2D);
     WRAP(generateMipmap, glad_glGenerateMipmap, cubeAwareGenerateMipmap);
     WRAP(texParameteri, glad_glTexParameteri, cubeAwareTexParameteri);
-    WRAP(texParameterf, glad_glTexParameterf, cubeAwareTexParameterf);
     WRAP(deleteTextures, glad_glDeleteTextures, cubeAwareDeleteTextures);
     realGl.blitFramebuffer = glad_glBlitFramebuffer;
 }

@@ -102,10 +102,6 @@ void GLAD_API_PTR cubeAwareTexParameteri(GLenum target, GLenum name, GLint value
     realGl.texParameteri(arrayTarget(target), name, value);
 }
 
-void GLAD_API_PTR cubeAwareTexParameterf(GLenum target, GLenum name, GLfloat value) {
-    realGl.texParameterf(arrayTarget(target), name, value);
-}
-
 void GLAD_API_PTR cubeAwareDeleteTextures(GLsizei count, const GLuint *textures) {
     for (GLsizei i = 0; i < count; i++) {
         CubeTexture *cube = findCube(textures[i]);

@@ -29,5 +29,4 @@ void GLAD_API_PTR cubeAwareCopyTexSubImage2D(GLenum target, GLint level, GLint x
                                              GLint y, GLsizei width, GLsizei height);
 void GLAD_API_PTR cubeAwareGenerateMipmap(GLenum target);
 void GLAD_API_PTR cubeAwareTexParameteri(GLenum target, GLenum name, GLint value);
-void GLAD_API_PTR cubeAwareTexParameterf(GLenum target, GLenum name, GLfloat value);
 void GLAD_API_PTR cubeAwareDeleteTextures(GLsizei count, const GLuint *textures);

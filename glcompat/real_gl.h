@@ -27,7 +27,6 @@ struct RealGl {
     PFNGLCOPYTEXSUBIMAGE2DPROC copyTexSubImage2D;
     PFNGLGENERATEMIPMAPPROC generateMipmap;
     PFNGLTEXPARAMETERIPROC texParameteri;
-    PFNGLTEXPARAMETERFPROC texParameterf;
     PFNGLDELETETEXTURESPROC deleteTextures;
 };
 extern RealGl realGl;
