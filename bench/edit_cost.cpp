@@ -13,6 +13,7 @@
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "render/pass_timer.h"
+#include "shell/frame_driver.h"
 #include "shell/present.h"
 #include "shell/show.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char **argv) {
     platformSetMessageBoxes(false);
     startCaptureClock(EDIT_FPS);
     if (!platformOpenHiddenWindow() || !startShow()) return 1;
+    startFrameDriver(false);
     setUpPresentation(true);
 
     watchShowFiles();
@@ -45,9 +47,9 @@ int main(int argc, char **argv) {
     for (int k = 0; k < 2 * frames; k++) {
         const bool timers = k >= frames;   // the second half with the overlay's pass timers on
         if (timers) showOverlay(true);
-        setCaptureFrame(k);
         start = msNow();
-        renderFrame();
+        stepShowTo(k, ARRIVE_EXACT);
+        drawShowFrame();
         if (timers) readPassTimes(passMs);
         glFinish();
         (timers ? timedFrameMs : frameMs) += msNow() - start;
@@ -59,7 +61,7 @@ int main(int argc, char **argv) {
             glFinish();
             overlayMs += msNow() - start;
         }
-        finishFrame();
+        presentShowFrame();
     }
     printf("files watched: %d\n", watchedFileCount());
     printf("one look at every file: %.3f ms (every %d ms: %.4f ms per 60 Hz frame)\n", watchMs, WATCH_INTERVAL_MS,

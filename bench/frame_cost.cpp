@@ -14,6 +14,7 @@
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "render/pass_timer.h"
+#include "shell/frame_driver.h"
 #include "shell/playlist.h"
 #include "shell/show.h"
 
@@ -47,9 +48,9 @@ static double measurePart(int64_t &frame, int count, int part) {
     double total = 0.0;
     double passMs[PASS_COUNT];
     for (int i = 0; i < count; i++) {
-        setCaptureFrame(frame++);
         const double start = secondsNow(), cpuStart = cpuSecondsNow();
-        renderFrame();
+        stepShowTo(frame++, ARRIVE_EXACT);
+        drawShowFrame();
         glFinish();
         const double seconds = secondsNow() - start;
         total += seconds;
@@ -62,7 +63,7 @@ static double measurePart(int64_t &frame, int count, int part) {
                 if (passMs[p] > figures.passWorst[part][p]) figures.passWorst[part][p] = passMs[p];
             }
         }
-        finishFrame();
+        presentShowFrame();
     }
     return total / count * 1000.0;
 }
@@ -125,6 +126,7 @@ int main(int argc, char **argv) {
     setCaptureFrame(0);
     const double loadStart = secondsNow(), loadCpuStart = cpuSecondsNow();
     if (!startShow()) return 1;
+    startFrameDriver(false);
     const double loadSeconds = secondsNow() - loadStart, loadCpuSeconds = cpuSecondsNow() - loadCpuStart;
     const bool passTimers = enablePassTimers(overdraw);
     int64_t frame = 0;

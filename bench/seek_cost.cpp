@@ -12,11 +12,11 @@
 
 #include "core/clock.h"
 #include "core/state_blocks.h"
-#include "modes/capture.h"   // frameForMoment
 #include "modes/edit.h"      // EDIT_FPS
 #include "parts/part_frames.h"   // drawCarriedPassesOnly
 #include "platform/gl.h"
 #include "platform/platform.h"
+#include "shell/frame_driver.h"
 #include "shell/present.h"
 #include "shell/seek.h"
 #include "shell/show.h"
@@ -55,11 +55,11 @@ static JumpCost jumpBack(int64_t frame, bool before) {
     start = msNow();
     for (int64_t k = frame - WARM_UP; k < frame; k++) {
         setCaptureFrame(k);
+        stepShowFrame();
         drawCarriedPassesOnly(!before);
-        renderFrame();
+        drawShowFrame();
         drawCarriedPassesOnly(false);
-        if (before) finishFrame();
-        else finishFrameLogic();
+        if (before) presentShowFrame();
     }
     glFinish();
     cost.warmUpMs = msNow() - start;
@@ -87,6 +87,7 @@ int main(int argc, char **argv) {
     platformSetMessageBoxes(false);
     startCaptureClock(EDIT_FPS);
     if (!platformOpenHiddenWindow() || !startShow()) return 1;
+    startFrameDriver(false);
     setUpPresentation(true);
     if (logicOnly) {
         replayLogic(rounds);
@@ -116,11 +117,10 @@ int main(int argc, char **argv) {
     const int64_t loopStart = frameForMoment(165000, EDIT_FPS), loopEnd = frameForMoment(167000, EDIT_FPS);
     skipToFrame(loopEnd);
     start = msNow();
-    seekToFrame(loopStart);
-    setCaptureFrame(loopStart);
-    renderFrame();
+    stepShowTo(loopStart, ARRIVE_EXACT);
+    drawShowFrame();
     glFinish();
-    finishFrame();
+    presentShowFrame();
     const double turnMs = msNow() - start;
 
     printf("logic step: %.4f ms a frame (%lld frames from the start, no drawing)\n", stepMs, (long long)last);

@@ -2,6 +2,8 @@
 // whole run; resetClocks puts them back to their start-up values.
 #include "core/clock.h"
 
+#include <limits.h>
+
 #include "platform/platform.h"
 #include "core/state_blocks.h"   // the show's list of state blocks
 
@@ -69,8 +71,9 @@ void resetClocks() {
 }
 
 int elapsedMs() {
-    // Double precision, truncated toward zero.
-    return (int)((double)(readCounter() - counter.base) * 1000.0 / (double)counter.frequency);
+    // Double precision, truncated toward zero; the cast alone would be undefined past INT_MAX.
+    const double ms = (double)(readCounter() - counter.base) * 1000.0 / (double)counter.frequency;
+    return ms < (double)INT_MAX ? (int)ms : INT_MAX;
 }
 
 int demoTime() {
@@ -114,6 +117,29 @@ int captureClockFps() {
 
 void setCaptureFrame(int64_t frame) {
     setDrivenCounter(frame * TICKS_PER_FRAME);
+}
+
+int64_t frameStartMs(int64_t frame, int fps) {
+    return frame * 1000 / fps;
+}
+
+int64_t frameForMoment(int64_t ms, int fps) {
+    // Integer arithmetic, so 0.1 s x 30 fps is frame 3, not 2.
+    return (ms * fps + 500) / 1000;
+}
+
+int64_t firstFrameFrom(int64_t ms, int fps) {
+    // The first k with k x 1000 / fps >= ms; for a whole ms that is the first whose truncated clock
+    // reading is ms or more.
+    return (ms * fps + 999) / 1000;
+}
+
+int64_t lastFrameTo(int64_t ms, int fps) {
+    return ms * fps / 1000;
+}
+
+int64_t counterToMs(int64_t ticks, int64_t ticksPerSecond) {
+    return ticks / ticksPerSecond * 1000 + ticks % ticksPerSecond * 1000 / ticksPerSecond;
 }
 
 void addClockState() {

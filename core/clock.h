@@ -39,6 +39,8 @@ extern int syncBaseTime;
 void resetClockBase();
 // Puts every clock value back to its start-up state (tests and offline runs start from here).
 void resetClocks();
+// Real (or driven) time since the clock base in whole ms, truncated toward zero. It saturates at
+// INT_MAX (24.8 days) instead of wrapping: a show left running that long holds its last moment.
 int elapsedMs();
 // Show time. Every call advances the accumulators, so the number of calls matters when the
 // divisor is not 1.
@@ -61,5 +63,18 @@ void startCaptureClock(int fps);
 void setCaptureFrame(int64_t frame);
 // The fixed-step clock's frames per second, 0 when the clock is not the fixed-step one.
 int captureClockFps();
+
+// --- frames and milliseconds of a fixed-step run at fps (every mode rounds the same way) ---------
+// The ms the clock reads at frame k: k x 1000 / fps, truncated like the real clock.
+int64_t frameStartMs(int64_t frame, int fps);
+// The frame nearest to a moment (ms from the first frame), halves rounded up.
+int64_t frameForMoment(int64_t ms, int fps);
+// The frames k of a range [from, to]: the first whose clock reads at least `ms`, the last whose
+// clock reads at most `ms`.
+int64_t firstFrameFrom(int64_t ms, int fps);
+int64_t lastFrameTo(int64_t ms, int fps);
+// A counter reading in ms, exact and without overflow for any tick count (ticks x 1000 would
+// overflow 64 bits after 106 days of a nanosecond counter).
+int64_t counterToMs(int64_t ticks, int64_t ticksPerSecond);
 // Adds this module's state to the show's list of state blocks (resetShow, snapshots).
 void addClockState();

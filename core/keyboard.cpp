@@ -14,7 +14,8 @@ void pollKeyboard() {
     memcpy(keyState.prevDown, keyState.down, sizeof keyState.prevDown);
     // Held or pressed since the last query both count, without edge detection: holding Escape keeps
     // pressed set.
-    if (platformEscapeState() != 0) keyState.pressed[KEY_ESCAPE] = true;
+    keyState.escapeFromKeyboard = platformEscapeState() != 0;
+    if (keyState.escapeFromKeyboard) keyState.pressed[KEY_ESCAPE] = true;
     platformHideCursor();
 }
 

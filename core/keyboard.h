@@ -29,6 +29,7 @@ struct KeyState {
     bool prevDown[KEY_COUNT];   // down of the previous poll
     bool injected[KEY_COUNT];   // set by the sync track; entries 0..255 cleared after every frame
     int downTime[KEY_COUNT];    // ms of demo/elapsed time at which an injected key went down
+    bool escapeFromKeyboard;    // the live Escape was held or pressed at the latest poll
 };
 
 // Written by pollKeyboard, by injectKey (the sync track) and by clearInjectedKeys (the main loop);

@@ -13,10 +13,10 @@
 #include "modes/png_writer.h"
 #include "platform/platform.h"
 #include "shell/dispatcher.h"   // quitRequested
+#include "shell/frame_driver.h"
 #include "shell/present.h"
-#include "shell/seek.h"
 #include "shell/show.h"
-#include "shell/sync_track.h"
+#include "shell/sync_track.h"   // where the show ends: the progress line's length
 
 constexpr int PICTURE_BYTES = SCREEN_WIDTH * SCREEN_HEIGHT * 3;   // RGB, 8 bits per channel
 constexpr int PIPE_BUFFER_BYTES = 1 << 20;
@@ -42,33 +42,10 @@ static struct {
     bool terminal;
 } progress;
 
-// --- fixed-step clock --------------------------------------------------------------------------
-
-int64_t frameForMoment(int ms, int fps) {
-    // Nearest frame, halves rounded up; integer arithmetic so 0.1 s x 30 fps is frame 3, not 2.
-    return ((int64_t)ms * fps + 500) / 1000;
-}
-
-int64_t firstFrameFrom(int ms, int fps) {
-    // The first k with k / fps >= ms / 1000, in integers.
-    return ((int64_t)ms * fps + 999) / 1000;
-}
-
-int64_t lastFrameTo(int ms, int fps) {
-    return (int64_t)ms * fps / 1000;
-}
+// --- picture names ----------------------------------------------------------------------------
 
 void rangePictureName(char *name, int capacity, const char *dir, int64_t frame) {
     snprintf(name, capacity, "%s/frame-%06lld.png", dir, (long long)frame);
-}
-
-int syncTableEndMs() {
-    for (int row = 0; row < syncRowCount; row++) {
-        if ((int)syncTable[row][2] != SYNC_EXIT && (int)syncTable[row][5] != SYNC_EXIT) continue;
-        // The row clock passes row r after r rows of FRAME_MS / SYNC_ROWS_PER_FRAME ms.
-        return (int)ceil(row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME);
-    }
-    return -1;
 }
 
 void momentPictureName(char *name, int capacity, const char *dir, int ms) {
@@ -151,7 +128,9 @@ static bool startOfflineShow() {
     // Without an ES 3.0 context the platform's own line has said so.
     if (!platformOpenHiddenWindow())
         fatalExit(1, "%s", platformGlEs() ? "" : "capture: no window to render in (no display? run under xvfb-run)\n");
-    return startShow();
+    if (!startShow()) return false;
+    startFrameDriver(false);
+    return true;
 }
 
 // --- video ------------------------------------------------------------------------------------
@@ -233,26 +212,25 @@ int runCapture() {
     if (options.durationMs >= 0) frameLimit = ((int64_t)options.durationMs * options.fps + 999) / 1000;
     if (options.toMs >= 0) frameLimit = lastFrameTo(options.toMs, options.fps) - firstFrame + 1;
     int64_t expected = frameLimit > 0 ? frameLimit : 0;
-    const int endMs = syncTableEndMs();
+    const int endMs = syncEndMs();
     if (endMs >= 0) {
         const int64_t showFrames = ((int64_t)endMs * options.fps + 999) / 1000 + 2 - firstFrame;
         if (expected == 0 || showFrames < expected) expected = showFrames;
     }
     startProgress("capture", expected);
 
-    seekToFrame(firstFrame);
     bool pipeOk = true;
     int64_t frame = 0;   // frames written
-    while (frameLimit != 0 && !quitRequested) {
-        setCaptureFrame(firstFrame + frame);
-        renderFrame();
+    while (frameLimit != 0) {
+        if (stepShowTo(firstFrame + frame, ARRIVE_EXACT) == FRAME_ENDED) break;
+        drawShowFrame();
         readShowPicture(picture);
         pipeOk = writeVideoFrame();
         if (!pipeOk) break;
-        const bool more = finishFrame();
+        presentShowFrame();
         frame++;
         showProgress(frame, elapsedMs() - showStartTime, false);
-        if (!more || frame == frameLimit) break;
+        if (quitRequested || frame == frameLimit) break;
     }
     showProgress(frame, elapsedMs() - showStartTime, true);
     endShow();
@@ -284,10 +262,8 @@ static int writeMoments() {
     int next = 0;   // first moment not yet written
     while (next < options.momentCount && !quitRequested) {
         const int64_t frame = frameForMoment(options.momentMs[next], options.fps);
-        seekToFrame(frame);
-        if (quitRequested || currentShowFrame() != frame) break;
-        setCaptureFrame(frame);
-        renderFrame();
+        if (stepShowTo(frame, ARRIVE_EXACT) == FRAME_ENDED) break;
+        drawShowFrame();
         readShowPicture(picture);
         // Moments closer together than a frame share it.
         while (next < options.momentCount && frameForMoment(options.momentMs[next], options.fps) == frame) {
@@ -296,8 +272,8 @@ static int writeMoments() {
             if (!writePng(name, picture, SCREEN_WIDTH, SCREEN_HEIGHT)) return -1;
             next++;
         }
-        finishFrame();
-        showProgress(currentShowFrame(), elapsedMs() - showStartTime, false);
+        presentShowFrame();
+        showProgress(steppedFrameCount(), elapsedMs() - showStartTime, false);
     }
     return next;
 }
@@ -307,18 +283,17 @@ static int writeRange(int64_t *firstMissing) {
     const int64_t first = options.fromMs > 0 ? firstFrameFrom(options.fromMs, options.fps) : 0;
     const int64_t last = options.toMs >= 0 ? lastFrameTo(options.toMs, options.fps) : INT64_MAX;
     startProgress("frames", last == INT64_MAX ? 0 : last - first + 1);
-    seekToFrame(first);
     int written = 0;
     int64_t frame = first;
-    for (; frame <= last && !quitRequested && currentShowFrame() == frame; frame++) {
-        setCaptureFrame(frame);
-        renderFrame();
+    for (; frame <= last && !quitRequested; frame++) {
+        if (stepShowTo(frame, ARRIVE_EXACT) == FRAME_ENDED) break;
+        drawShowFrame();
         readShowPicture(picture);
         char name[MAX_OPTION_PATH + 64];
         rangePictureName(name, sizeof name, options.output, frame);
         if (!writePng(name, picture, SCREEN_WIDTH, SCREEN_HEIGHT)) return -1;
         written++;
-        finishFrame();
+        presentShowFrame();
         showProgress(frame - first + 1, elapsedMs() - showStartTime, false);
     }
     // A range without an end runs until the show ends; one with an end must reach it.
@@ -333,7 +308,7 @@ int runFrameCapture() {
     const bool range = options.momentCount == 0;
     int64_t firstMissing = -1;
     const int written = range ? writeRange(&firstMissing) : writeMoments();
-    showProgress(currentShowFrame(), elapsedMs() - showStartTime, true);
+    showProgress(steppedFrameCount(), elapsedMs() - showStartTime, true);
     endShow();
     if (written < 0) return 1;
     if (!range && written < options.momentCount) {

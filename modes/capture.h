@@ -14,14 +14,7 @@ int runCapture();
 // (1 when the show ended before a moment or before the end of the range).
 int runFrameCapture();
 
-// The frame of the fixed-step run nearest to a moment (ms from the first frame).
-int64_t frameForMoment(int ms, int fps);
-// The frames k of a range [from, to]: the first with k / fps >= from, the last with k / fps <= to.
-int64_t firstFrameFrom(int ms, int fps);
-int64_t lastFrameTo(int ms, int fps);
 // File name of a range's frame below dir: dir/frame-000042.png.
 void rangePictureName(char *name, int capacity, const char *dir, int64_t frame);
-// ms from the first frame at which the sync table ends the show, -1 when it never does.
-int syncTableEndMs();
 // File name of a moment's picture below dir: dir/frame-12.5.png for 12500 ms.
 void momentPictureName(char *name, int capacity, const char *dir, int ms);

@@ -2,22 +2,19 @@
 // maps the steady clock to frames. Lives for one edit run.
 #include "modes/edit.h"
 
-#include <math.h>
-
-#include "core/clock.h"          // the fixed-step clock
+#include "core/clock.h"          // the fixed-step clock and its frame arithmetic
 #include "core/diagnostics.h"
 #include "core/keyboard.h"       // the key codes; Escape, to tell it from the sync table's end
-#include "modes/capture.h"       // frameForMoment
 #include "modes/live_reload.h"
 #include "modes/overlay.h"
 #include "modes/timeline.h"
 #include "platform/platform.h"
 #include "render/pass_timer.h"
 #include "shell/dispatcher.h"    // quitRequested
+#include "shell/frame_driver.h"
 #include "shell/present.h"
-#include "shell/seek.h"
 #include "shell/show.h"
-#include "shell/sync_track.h"
+#include "shell/sync_track.h"    // rows and parts, for the jumps
 
 constexpr int64_t JUMP_FRAMES = EDIT_FPS;   // Left and Right: one second
 constexpr int PAUSED_SLEEP_MS = 10;         // a paused loop looks at keys and files this often
@@ -29,9 +26,7 @@ static struct {
     bool paused;
     int loopMarks;          // 0 none, 1 start marked, 2 playing the range over and over
     int64_t loopStart, loopEnd;
-    // Playing, frame anchorFrame was on screen at anchorMs of the steady clock.
-    int64_t anchorFrame;
-    int64_t anchorMs;
+    FrameClock clock;       // playing: the steady clock mapped onto frames
     double frameMs;         // wall time of the latest frame's drawing and presenting
     int64_t presentedMs;    // steady clock at the latest present
     bool havePassTimes;
@@ -56,18 +51,17 @@ static void publishReadout() {
     setOverlayReadout(r);
 }
 
-// Draws and presents frame, the show standing ready for it. The overlay reads the cost of the
-// frame drawn before (this one is measured once presented).
-static void drawFrame(int64_t frame) {
+// Puts the frame just stepped on screen: drawn, the overlay's figures taken, presented. The overlay
+// reads the cost of the frame drawn before (this one is measured once presented).
+static void putOnScreen(int64_t frame) {
     const int64_t startMs = clockMs();
     double skipped[PASS_COUNT];
     if (overlayShown()) readPassTimes(skipped);   // frames a seek drew on the way are not this frame's
-    setCaptureFrame(frame);
-    renderFrame();
+    drawShowFrame();
     edit.frame = frame;
     if (overlayShown()) edit.havePassTimes = readPassTimes(edit.passMs);
     publishReadout();
-    finishFrame();
+    presentShowFrame();
     edit.presentedMs = clockMs();
     edit.frameMs = (double)(edit.presentedMs - startMs);
     debugLog("edit: frame %lld on screen\n", (long long)frame);
@@ -86,8 +80,7 @@ static double musicSeconds(int64_t frame) {
 
 // From now on frame belongs to this moment: picture and music run on from here together.
 static void anchorAt(int64_t frame) {
-    edit.anchorFrame = frame;
-    edit.anchorMs = clockMs();
+    edit.clock = {EDIT_FPS, frame, (double)clockMs()};
 }
 
 static void jumpTo(int64_t frame, bool replay);
@@ -97,7 +90,7 @@ static void jumpTo(int64_t frame, bool replay);
 // from. True when it did.
 static bool holdAtShowEnd(int64_t frame) {
     if (!quitRequested || keyState.pressed[KEY_ESCAPE]) return false;
-    int64_t ended = currentShowFrame() - 1;
+    int64_t ended = steppedFrameCount() - 1;
     if (ended > frame) ended = frame;
     if (ended <= 0) return false;   // nothing to show before the end
     quitRequested = 0;
@@ -107,31 +100,32 @@ static bool holdAtShowEnd(int64_t frame) {
     return true;
 }
 
+// Brings the show to frame and puts it on screen, unless the table ends the show on the way (the
+// edit mode then holds at the end). True when frame is on screen.
+static bool arriveAt(int64_t frame, FrameArrival how) {
+    if (stepShowTo(frame, how) == FRAME_ENDED) {
+        holdAtShowEnd(frame);
+        return false;
+    }
+    putOnScreen(frame);
+    return !holdAtShowEnd(frame);
+}
+
 // Jumps: the picture a run from the start gives at frame, then the music from there.
 static void jumpTo(int64_t frame, bool replay) {
     if (frame < 0) frame = 0;
-    if (replay) replayToFrame(frame);
-    else seekToFrame(frame);
-    if (holdAtShowEnd(frame)) return;   // the table ended the show on the way
-    drawFrame(frame);
-    if (holdAtShowEnd(frame)) return;
+    if (!arriveAt(frame, replay ? ARRIVE_REPLAY : ARRIVE_EXACT)) return;
     platformMusicPlayFrom(musicSeconds(frame), edit.paused);
     anchorAt(frame);
 }
 
-int64_t frameOfRow(int row) {
-    if (row < 0) row = 0;
-    // Row r starts r x 355.33 ms after the first frame; its first frame is the one at or after that.
-    const double ms = row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME;
-    return (int64_t)ceil(ms * EDIT_FPS / 1000.0 - 1e-9);
+// The frame of the edit mode's clock that plays a sync row (row 0 before the first).
+static int64_t frameOfRow(int row) {
+    return syncRowFrame(row < 0 ? 0 : row, EDIT_FPS);
 }
 
 static int rowOfFrame(int64_t frame) {
-    return (int)floor((double)frame * 1000.0 / EDIT_FPS / ((double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME) + 1e-9);
-}
-
-static bool startsPart(int row) {
-    return (int)syncTable[row][2] == SYNC_NEXT_PART || (int)syncTable[row][5] == SYNC_NEXT_PART;
+    return syncRowAtMs((int)frameStartMs(frame, EDIT_FPS));
 }
 
 // The frame that plays a next-part row still draws the old part; the new one begins after it.
@@ -140,15 +134,19 @@ static int64_t partStartOfRow(int row) {
 }
 
 int64_t previousPartStart(int64_t frame) {
+    int rows[MAX_SYNC_ROWS];
+    const int count = syncPartStartRows(rows, MAX_SYNC_ROWS);
     int64_t best = 0;
-    for (int row = 0; row < syncRowCount; row++)
-        if (startsPart(row) && partStartOfRow(row) < frame) best = partStartOfRow(row);
+    for (int i = 0; i < count; i++)
+        if (partStartOfRow(rows[i]) < frame) best = partStartOfRow(rows[i]);
     return best;
 }
 
 int64_t nextPartStart(int64_t frame) {
-    for (int row = 0; row < syncRowCount; row++)
-        if (startsPart(row) && partStartOfRow(row) > frame) return partStartOfRow(row);
+    int rows[MAX_SYNC_ROWS];
+    const int count = syncPartStartRows(rows, MAX_SYNC_ROWS);
+    for (int i = 0; i < count; i++)
+        if (partStartOfRow(rows[i]) > frame) return partStartOfRow(rows[i]);
     return frame;
 }
 
@@ -234,6 +232,7 @@ static void drawEditOverlay(int drawableWidth, int drawableHeight) {
 
 void startEditShow(int64_t startFrame, int64_t (*steadyClockMs)()) {
     edit = {};
+    startFrameDriver(false);
     clockMs = steadyClockMs;
     watchShowFiles();
     jumpTo(startFrame, false);
@@ -251,7 +250,7 @@ bool editStep() {
         platformSleep(PAUSED_SLEEP_MS);
         return true;
     }
-    const int64_t want = edit.anchorFrame + (clockMs() - edit.anchorMs) * EDIT_FPS / 1000;
+    const int64_t want = frameClockFrame(edit.clock, (double)clockMs());
     if (edit.loopMarks == 2 && want > edit.loopEnd) {
         jumpTo(edit.loopStart, false);
         return quitRequested == 0;
@@ -260,10 +259,7 @@ bool editStep() {
         platformSleep(1);   // faster than real time: wait for the next frame's moment
         return true;
     }
-    skipToFrame(want);
-    if (holdAtShowEnd(want)) return quitRequested == 0;
-    drawFrame(want);
-    holdAtShowEnd(want);
+    arriveAt(want, ARRIVE_PLAYING);
     return quitRequested == 0;
 }
 
@@ -276,7 +272,7 @@ bool editPaused() {
 }
 
 static int64_t steadyMs() {
-    return platformCounter() * 1000 / platformFrequency();
+    return counterToMs(platformCounter(), platformFrequency());
 }
 
 int runEdit(int width, int height, int startMs) {

@@ -20,7 +20,6 @@ bool handleEditKey(int key);
 // Frame on screen, and whether the clock stands still.
 int64_t editFrame();
 bool editPaused();
-// Frames of the part starts and of sync rows, from the sync table (for jumps).
-int64_t frameOfRow(int row);
+// Frames of the part starts before and after frame, from the sync table (Page Up and Page Down).
 int64_t previousPartStart(int64_t frame);
 int64_t nextPartStart(int64_t frame);

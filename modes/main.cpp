@@ -2,9 +2,9 @@
 #include "modes/capture.h"
 #include "modes/edit.h"
 #include "modes/options.h"
+#include "modes/play.h"
 #include "platform/platform.h"
 #include "shell/data_folder.h"
-#include "shell/show.h"
 
 int main(int argc, char **argv) {
     platformAttachConsole();
@@ -15,11 +15,11 @@ int main(int argc, char **argv) {
     platformSetVsync(options.vsync);
     platformUseGlEs(options.glEs);
     switch (options.mode) {
-    case RUN_WINDOWED: return runShowWindowed(options.windowWidth, options.windowHeight);
+    case RUN_WINDOWED: return runShowWindowed(options.windowWidth, options.windowHeight, options.loop);
     case RUN_CAPTURE: return runCapture();
     case RUN_FRAMES: return runFrameCapture();
     case RUN_EDIT: return runEdit(options.windowWidth, options.windowHeight, options.momentMs[0]);
     case RUN_SHOW: break;
     }
-    return runShow();
+    return runShow(options.loop);
 }

@@ -34,6 +34,7 @@ struct ShowOptions {
     // (from the start, to the end). --frames writes every frame of it, --capture records it.
     int fromMs, toMs;
     bool glEs;   // --gl es: an OpenGL ES 3.0 context, drawn through the stand-in for the compatibility profile
+    bool loop;   // --loop: the show (full screen or windowed) starts again at its end, until Escape
 };
 
 // "lightrig" and the version it was built as: the project's version, with the commit when built

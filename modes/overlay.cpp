@@ -5,12 +5,12 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "core/clock.h"          // FRAME_MS
+#include "core/clock.h"          // frameStartMs
 #include "parts/show_assets.h"   // fontTexture
 #include "platform/gl.h"
 #include "shell/dispatcher.h"    // demoeffect
 #include "shell/playlist.h"      // sceneNumber
-#include "shell/sync_track.h"    // SYNC_ROWS_PER_FRAME
+#include "shell/sync_track.h"    // the row of a moment
 
 constexpr int FONT_CELLS = 16;
 constexpr float GLYPH_PIXELS = 22.0f;     // cell size on the window
@@ -49,7 +49,7 @@ static const char *partName() {
 }
 
 static void formatMoment(char *text, int capacity, int64_t frame, int fps) {
-    const int64_t ms = frame * 1000 / fps;
+    const int64_t ms = frameStartMs(frame, fps);
     snprintf(text, capacity, "%d:%02d.%03d", (int)(ms / 60000), (int)(ms / 1000 % 60), (int)(ms % 1000));
 }
 
@@ -57,8 +57,7 @@ int formatOverlayLines(const OverlayReadout &r, char lines[OVERLAY_LINES][OVERLA
     int count = 0;
     char moment[32], from[32], to[32];
     formatMoment(moment, sizeof moment, r.frame, r.fps);
-    const double ms = (double)r.frame * 1000.0 / r.fps;
-    const int row = (int)(ms / ((double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME));
+    const int row = syncRowAtMs((int)frameStartMs(r.frame, r.fps));
     snprintf(lines[count++], OVERLAY_LINE_BYTES, "%s  row %d  scene %d  part %s%s", moment, row, (int)sceneNumber,
              partName(), r.paused ? "  PAUSED" : "");
     if (r.loopMarks > 0) {

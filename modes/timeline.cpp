@@ -2,7 +2,6 @@
 // table at every draw, so a reloaded table shows at once.
 #include "modes/timeline.h"
 
-#include "core/clock.h"          // FRAME_MS
 #include "platform/gl.h"
 #include "shell/sync_track.h"
 
@@ -29,14 +28,9 @@ static struct {
     int width, height;    // of the drawable; 0 before the first layout
 } strip;
 
-int timelineRowMs(int row) {
-    return (int)((double)row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME + 0.5);
-}
-
 int timelineEndMs() {
-    for (int row = 0; row < syncRowCount; row++)
-        if ((int)syncTable[row][2] == SYNC_EXIT || (int)syncTable[row][5] == SYNC_EXIT) return timelineRowMs(row);
-    return timelineRowMs(syncRowCount > 0 ? syncRowCount - 1 : 0);
+    const int endMs = syncEndMs();
+    return endMs >= 0 ? endMs : syncRowStartMs(syncRowCount > 0 ? syncRowCount - 1 : 0);
 }
 
 static int markOfCode(int code) {
@@ -55,9 +49,9 @@ static int markOfCode(int code) {
 int timelineMarks(TimelineMark *marks, int capacity) {
     int count = 0;
     for (int row = 0; row < syncRowCount; row++)
-        for (int field = 2; field <= 5; field += 3) {   // the two event fields
-            const int kind = markOfCode((int)syncTable[row][field]);
-            if (kind >= 0 && count < capacity) marks[count++] = {timelineRowMs(row), kind};
+        for (int slot = 0; slot < 2; slot++) {
+            const int kind = markOfCode(syncRowEvent(row, slot));
+            if (kind >= 0 && count < capacity) marks[count++] = {syncRowStartMs(row), kind};
         }
     return count;
 }
@@ -65,9 +59,9 @@ int timelineMarks(TimelineMark *marks, int capacity) {
 TimelineParts timelineParts() {
     TimelineParts parts = {};
     parts.startMs[parts.count++] = 0;
-    for (int row = 0; row < syncRowCount && parts.count < MAX_TIMELINE_PARTS; row++)
-        if ((int)syncTable[row][2] == SYNC_NEXT_PART || (int)syncTable[row][5] == SYNC_NEXT_PART)
-            parts.startMs[parts.count++] = timelineRowMs(row);
+    int rows[MAX_TIMELINE_PARTS - 1];
+    const int count = syncPartStartRows(rows, MAX_TIMELINE_PARTS - 1);
+    for (int i = 0; i < count; i++) parts.startMs[parts.count++] = syncRowStartMs(rows[i]);
     return parts;
 }
 

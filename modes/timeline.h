@@ -31,8 +31,6 @@ struct TimelineParts {
     int startMs[MAX_TIMELINE_PARTS];   // part i runs from startMs[i] to startMs[i + 1] (the end for the last)
 };
 
-// Ms of show time where sync row `row` starts.
-int timelineRowMs(int row);
 // The show's end: where the sync table's exit row starts (its last row when none ends it).
 int timelineEndMs();
 // The events of the loaded sync table, in row order; returns how many (at most capacity).

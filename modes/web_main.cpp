@@ -3,6 +3,7 @@
 // so frame k is the moment k / fps in every mode, as in --frames, and any moment can be the first.
 //   (no arguments)        the show from its start, music with it
 //   --start SECONDS       the show from that moment (the exact seek), music from there
+//   --loop                with either of the above: at the show's end it starts again, until Escape
 //   --at SECONDS [--fps N]  the picture of that moment, held paused; no music
 //   --bench N             the frame cost: N frames of each part drawn and timed as the native
 //                         frame-cost bench does (its clock, its frames), the figures given to the
@@ -14,13 +15,12 @@
 
 #include "core/clock.h"
 #include "core/diagnostics.h"
-#include "modes/capture.h"
 #include "platform/gl.h"   // the frame cost waits for the picture
 #include "platform/platform.h"
 #include "platform/platform_web.h"
 #include "shell/dispatcher.h"
+#include "shell/frame_driver.h"
 #include "shell/playlist.h"   // requestNextPart: the frame cost visits every part
-#include "shell/seek.h"
 #include "shell/show.h"
 
 constexpr int WEB_FPS = 60;            // the show's frame rate when it plays: a display's refresh
@@ -33,12 +33,11 @@ constexpr int BENCH_FIGURES_CAPACITY = 256;   // three "part X: ms" figures
 
 static struct {
     bool paused;            // --at: one picture, held
+    bool loop;              // --loop: turn after turn until Escape
     int benchFrames;        // --bench: frames timed per part, 0 when the show plays
     int fps;
     int64_t startFrame;
-    int64_t frame;          // on the canvas
-    int64_t anchorFrame;    // this frame was on the canvas at anchorMs of the page's clock
-    double anchorMs;
+    FrameClock clock;       // the page's clock (performance.now) mapped onto the run's frames
 } web;
 
 // A number of seconds in [0, MAX_START_SECONDS]; false for anything else.
@@ -57,7 +56,10 @@ static int parseWebArguments(int argc, char **argv) {
     bool fpsGiven = false;
     for (int i = 1; i < argc; i += 2) {
         const bool hasValue = i + 1 < argc;
-        if (strcmp(argv[i], "--start") == 0 && hasValue && parseSeconds(argv[i + 1], &seconds)) {
+        if (strcmp(argv[i], "--loop") == 0) {
+            web.loop = true;
+            i--;   // no value
+        } else if (strcmp(argv[i], "--start") == 0 && hasValue && parseSeconds(argv[i + 1], &seconds)) {
             web.paused = false;
         } else if (strcmp(argv[i], "--at") == 0 && hasValue && parseSeconds(argv[i + 1], &seconds)) {
             web.paused = true;
@@ -78,6 +80,10 @@ static int parseWebArguments(int argc, char **argv) {
             return 2;
         }
     }
+    if (web.loop && web.paused) {
+        logError("usage: loop plays the show over and over; it goes with #t=SECONDS, not with at= or bench=\n");
+        return 2;
+    }
     if (web.fps < 1 || web.fps > MAX_WEB_FPS || (fpsGiven && (!web.paused || web.benchFrames > 0))) {
         logError("usage: fps=N goes with at=SECONDS, N from 1 to %d\n", MAX_WEB_FPS);
         return 2;
@@ -86,13 +92,9 @@ static int parseWebArguments(int argc, char **argv) {
     return -1;
 }
 
-// Draws and presents frame, the show standing ready for it.
-static void drawFrameOnCanvas(int64_t frame) {
-    setCaptureFrame(frame);
-    renderFrame();
-    finishFrame();
-    web.frame = frame;
-    platformShowFrameNumber(frame);
+// Tells the page which moment of the show is on the canvas.
+static void showFrameNumber() {
+    platformShowFrameNumber(steppedTurnFrame());
 }
 
 // Waits until the browser has drawn everything asked of it: a read of one pixel of the picture
@@ -106,17 +108,16 @@ static void waitForPicture() {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, (GLuint)readBinding);
 }
 
-// Draws frame (drawing and finished, not the presentation) and returns its ms.
+// Steps and draws frame (drawing and finished, not the presentation) and returns its ms.
 static double timeFrame(int64_t frame) {
-    setCaptureFrame(frame);
     const double start = platformPageMs();
-    renderFrame();
+    stepShowTo(frame, ARRIVE_EXACT);
+    drawShowFrame();
     glFinish();
     waitForPicture();
     const double ms = platformPageMs() - start;
-    finishFrame();
-    web.frame = frame;
-    platformShowFrameNumber(frame);
+    presentShowFrame();
+    showFrameNumber();
     return ms;
 }
 
@@ -150,22 +151,14 @@ static void endOnPage() {
     platformShowEnded(0);
 }
 
-// One display refresh: the frame the page's clock has reached since the anchor, its logic caught up
-// from the one on the canvas.
-static void playFrame() {
-    const int64_t want = web.anchorFrame + (int64_t)((platformPageMs() - web.anchorMs) * web.fps / 1000.0);
-    if (want > web.frame && !quitRequested) {
-        if (want > web.frame + 1) skipToFrame(want);
-        drawFrameOnCanvas(want);
-    } else {
-        platformPumpEvents();
-        stepShowFrame();   // Escape between frames: the black frame comes next
-        if (quitRequested) {
-            drawShowFrame();
-            finishFrame();
-        }
-    }
-    if (quitRequested) endOnPage();
+// One display refresh: the frame the page's clock has reached, through the frame driver. A refresh
+// that brings no new frame (a display faster than the show's frame rate) steps nothing; Escape is
+// read all the same. A tab that was hidden comes back through the seek, music with it.
+static void playRefresh() {
+    const FrameStep step = showFrame(frameClockFrame(web.clock, platformPageMs()), ARRIVE_PLAYING);
+    if (step == FRAME_STEPPED || step == FRAME_JUMPED) showFrameNumber();
+    else if (step == FRAME_UNCHANGED) endShowIfAsked();
+    if (quitRequested || step == FRAME_ENDED) endOnPage();
 }
 
 int main(int argc, char **argv) {
@@ -182,16 +175,16 @@ int main(int argc, char **argv) {
         platformShowEnded(0);
         return 0;
     }
+    startFrameDriver(web.loop);
     if (web.benchFrames > 0) {
         measureFrameCost();
         platformKeepPage();   // the last frame stays on the canvas
     }
-    if (web.startFrame > 0) seekToFrame(web.startFrame);
-    drawFrameOnCanvas(web.startFrame);
+    showFrame(web.startFrame, ARRIVE_EXACT);
+    showFrameNumber();
     if (web.paused) platformKeepPage();   // the picture stays on the canvas
-    platformMusicPlayFrom((double)web.startFrame / web.fps, false);
-    web.anchorFrame = web.startFrame;
-    web.anchorMs = platformPageMs();
-    platformRunFrames(playFrame);
+    platformMusicPlayFrom((double)steppedTurnFrame() / web.fps, false);
+    web.clock = {web.fps, web.startFrame, platformPageMs()};
+    platformRunFrames(playRefresh);
     return 0;
 }

@@ -4,12 +4,9 @@
 
 #include "core/clock.h"             // the fixed-step clock
 #include "parts/part_frames.h"       // the warm-up frames draw what the next frames read
-#include "render/render_targets.h"   // the environment cube as the show starts
-#include "shell/dispatcher.h"        // initDone, quitRequested
-#include "shell/loading.h"           // stepLoadingFrame
+#include "shell/dispatcher.h"        // quitRequested
 #include "shell/show.h"
 #include "shell/snapshots.h"
-#include "shell/sync_track.h"        // resetSyncFraction
 
 // Frames drawn before the frame a seek lands on. Every frame's environment cube is shaded with the
 // cube of the frame before (its reflections), so a picture remembers the cubes before it, each one
@@ -20,39 +17,19 @@
 // and none with 5 in every case. One more frame is the margin for a cube further off.
 constexpr int SEEK_WARM_UP_FRAMES = 6;
 
-int64_t currentShowFrame() {
-    return finishedFrameCount();
-}
-
 // Steps frames up to (not including) `frame`, drawing the shadow atlas and environment cube of the
 // last `warmUp` of them as a full run does.
 static void advanceTo(int64_t frame, int warmUp) {
-    for (int64_t k = currentShowFrame(); k < frame && !quitRequested; k = currentShowFrame()) {
+    for (int64_t k = steppedFrameCount(); k < frame && !quitRequested; k = steppedFrameCount()) {
         setCaptureFrame(k);
+        stepShowFrame();
         if (k >= frame - warmUp) {
             // Only what the next frames read, and no swap: nobody sees these pictures.
             drawCarriedPassesOnly(true);
-            renderFrame();
+            drawShowFrame();
             drawCarriedPassesOnly(false);
-            finishFrameLogic();
-        } else {
-            stepShowFrame();
-            finishFrameLogic();
         }
     }
-}
-
-// The state startShow leaves, without loading: the fixed-step clock at frame 0, every piece of show
-// state reset, loading's frame stepped and its cube put back, the sync player started.
-static void startShowAgain() {
-    setCaptureFrame(0);
-    resetShowState();
-    stepLoadingFrame();
-    restoreEnvironmentCubeStart();
-    initDone = true;
-    frameTime = demoTime();
-    resetSyncFraction();
-    showStartTime = elapsedMs();
 }
 
 // Puts the show at the latest snapshot at or before `latest`, or at its start when none is kept.
@@ -60,9 +37,9 @@ static void startShowAgain() {
 // the target) and no snapshot lies nearer.
 static void startFromNearest(int64_t latest, bool fromCurrent) {
     const int64_t kept = snapshotAtOrBefore(latest, captureClockFps());
-    if (fromCurrent && currentShowFrame() >= kept) return;
+    if (fromCurrent && steppedFrameCount() >= kept) return;
     if (kept > 0) restoreSnapshot(kept);
-    else startShowAgain();
+    else restartShow();
 }
 
 void replayToFrame(int64_t frame) {
@@ -71,11 +48,11 @@ void replayToFrame(int64_t frame) {
 }
 
 void seekToFrame(int64_t frame) {
-    startFromNearest(frame - SEEK_WARM_UP_FRAMES, frame >= currentShowFrame());
+    startFromNearest(frame - SEEK_WARM_UP_FRAMES, frame >= steppedFrameCount());
     advanceTo(frame, SEEK_WARM_UP_FRAMES);
 }
 
 void skipToFrame(int64_t frame) {
-    startFromNearest(frame, frame >= currentShowFrame());
+    startFromNearest(frame, frame >= steppedFrameCount());
     advanceTo(frame, 0);
 }

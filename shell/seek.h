@@ -4,12 +4,11 @@
 #pragma once
 #include <stdint.h>
 
-// Frame of the fixed-step clock (startCaptureClock) that the next renderFrame draws.
-int64_t currentShowFrame();
-// Leaves the show ready to draw frame `frame` of the fixed-step run with exactly the picture a run
-// from the start draws there: forward from the current frame or from a nearer snapshot, and from the
-// latest snapshot before it (or the show's start) when `frame` lies behind. The caller then draws it as usual: setCaptureFrame(frame); renderFrame(); ...;
-// finishFrame().
+// Leaves the show ready to step frame `frame` of the fixed-step run (steppedFrameCount() == frame)
+// so that its picture is exactly the one a run from the start draws there: forward from the current
+// frame or from a nearer snapshot, and from the latest snapshot before it (or the show's start) when
+// `frame` lies behind. The frame driver then steps and draws it. Stops early when the show ends on
+// the way.
 void seekToFrame(int64_t frame);
 // The same, never going on from the current frame: after a reload has changed what the frames on
 // screen were made of (a new sync table or camera paths, once their snapshots are dropped; a new

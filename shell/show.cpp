@@ -1,4 +1,5 @@
-// Program start-up and the main loop; the run flags live with the dispatcher, the clocks in clock.cpp.
+// The show's start-up, its frame in pieces and its end; the run flags live with the dispatcher, the
+// clocks in clock.cpp.
 #include "shell/show.h"
 
 #include "assets/load_record.h"
@@ -18,6 +19,7 @@
 #include "platform/platform.h"
 #include "render/composite.h"
 #include "render/lights.h"
+#include "render/render_targets.h"   // the environment cube as the show starts
 #include "render/shadow_state.h"
 #include "shell/dispatcher.h"
 #include "shell/loading.h"
@@ -26,11 +28,12 @@
 #include "shell/snapshots.h"
 #include "shell/sync_track.h"
 
-// Frames finished since the show started (finishFrame and finishFrameLogic count them).
-static int64_t finishedFrames = 0;
+// Frames stepped since the show started (stepShowFrame counts them): once per show, and again
+// with every restart.
+static int64_t steppedFrames = 0;
 
-static void resetFinishedFrames() {
-    finishedFrames = 0;
+static void resetSteppedFrames() {
+    steppedFrames = 0;
 }
 
 // The show's logic state, module by module, in the order their resets run: what a frame's step
@@ -38,7 +41,7 @@ static void resetFinishedFrames() {
 // to its block function, and seek_test's snapshot cases find what is left out.
 static void listShowState() {
     if (stateBlockCount() > 0) return;
-    addStateBlock("show: finishedFrames", &finishedFrames, sizeof finishedFrames, resetFinishedFrames);
+    addStateBlock("show: steppedFrames", &steppedFrames, sizeof steppedFrames, resetSteppedFrames);
     addCameraPoseState();
     addClockState();
     addKeyboardState();
@@ -59,12 +62,12 @@ static void listShowState() {
 void resetShowState() {
     listShowState();
     resetStateBlocks();
-    // What the loaders recorded, not show state: snapshots leave it alone.
-    resetLoadRecord();
 }
 
 void resetShow() {
     resetShowState();
+    // What the loaders recorded, not show state: seeks and turns leave it alone.
+    resetLoadRecord();
     dropAllSnapshots();
 }
 
@@ -92,12 +95,38 @@ bool startShow() {
     return quitRequested == 0;
 }
 
+void restartShow() {
+    if (captureClockFps() > 0) setCaptureFrame(0);
+    resetShowState();
+    stepLoadingFrame();
+    restoreEnvironmentCubeStart();
+    initDone = true;
+    frameTime = demoTime();
+    resetSyncFraction();
+    showStartTime = elapsedMs();
+}
+
+bool showEndedByTable() {
+    // Only the sync track holds a key down (the exit row's Escape); the keyboard's Escape is a press.
+    return keyState.pressed[KEY_ESCAPE] && keyState.down[KEY_ESCAPE] && !keyState.escapeFromKeyboard;
+}
+
 void stepShowFrame() {
+    // The state as it stands ready for this frame is what a seek starts from.
+    if (captureClockFps() > 0 && quitRequested == 0) keepSnapshotIfDue(steppedFrames, captureClockFps());
     if (keyState.pressed[KEY_ESCAPE]) {
         debugLog("running time = %f seconds\n", (double)((elapsedMs() - showStartTime) / 1000));
         quitRequested = 1;
     }
     stepFrame();
+    // What the next frame's step reads of this one.
+    frameFactor = (float)(frameTime - prevFrameTime) * 0.06f;
+    prevFrameTime = frameTime;
+    prevRealTime = lastRealTime;
+    lastRealTime = elapsedMs();
+    realFrameFactor = (float)(lastRealTime - prevRealTime) * 0.06f;
+    clearInjectedKeys();
+    steppedFrames++;
 }
 
 void drawShowFrame() {
@@ -111,67 +140,15 @@ void drawShowFrame() {
     glFlush();
 }
 
-void renderFrame() {
-    stepShowFrame();
-    drawShowFrame();
-}
-
-bool finishFrameLogic() {
-    frameFactor = (float)(frameTime - prevFrameTime) * 0.06f;
-    prevFrameTime = frameTime;
-    prevRealTime = lastRealTime;
-    lastRealTime = elapsedMs();
-    realFrameFactor = (float)(lastRealTime - prevRealTime) * 0.06f;
-    clearInjectedKeys();
-    finishedFrames++;
-    if (captureClockFps() > 0 && quitRequested == 0) keepSnapshotIfDue(finishedFrames, captureClockFps());
-    return quitRequested == 0;
-}
-
-bool finishFrame() {
+void presentShowFrame() {
     platformSwapBuffers();
     platformHideCursor();
-    return finishFrameLogic();
 }
 
-int64_t finishedFrameCount() {
-    return finishedFrames;
-}
-
-bool runFrame() {
-    renderFrame();
-    return finishFrame();
+int64_t steppedFrameCount() {
+    return steppedFrames;
 }
 
 void endShow() {
     platformMusicFree();
-}
-
-static void greet() {
-    platformHideCursor();
-    platformHideCursor();
-    logOut("hello world!\n");
-    logOut("entry\n");
-}
-
-static int play() {
-    if (startShow()) {
-        while (runFrame()) {
-        }
-    }
-    endShow();
-    return 0;
-}
-
-// Without a window there is nothing to show: SDL's reason is already on stderr.
-int runShow() {
-    greet();
-    if (!platformOpenWindow()) return 1;
-    return play();
-}
-
-int runShowWindowed(int width, int height) {
-    greet();
-    if (!platformOpenResizableWindow(width, height)) return 1;
-    return play();
 }

@@ -1,12 +1,7 @@
-// Start-up, main loop and exit of the show.
+// Start-up, the frame's pieces and the end of the show, for the frame driver and the modes.
 #pragma once
 #include <stdint.h>
 
-// Opens the full-screen window, loads, plays until Escape or the sync track's end. Returns the exit
-// status.
-int runShow();
-// The same in a resizable desktop window of the given size (pixels), the picture scaled into it.
-int runShowWindowed(int width, int height);
 // Every piece of show state back to its start-up value: the state blocks (clocks, keyboard, sync
 // player, playlist and dispatcher, camera pose and playback, kicks and held pose, light rig, light
 // cross-fade, centre-piece choreography, composite, shadow state, the random generator) and the
@@ -18,20 +13,27 @@ void resetShowState();
 // Start-up after the window exists: GL entry points, presentation, loading, sync track, music.
 // Returns false when the show should end before its first frame.
 bool startShow();
-// One main-loop frame is renderFrame then finishFrame; a capture reads the picture in between.
-// renderFrame: stepShowFrame then drawShowFrame; drawn, not yet presented.
-void renderFrame();
-// The frame's logic (Escape, then the dispatcher's step), no GL.
+// The show at its first frame again, without loading: every piece of show state reset (snapshots
+// kept), loading's last frame stepped, the environment cube as loading left it, the sync player
+// started; the fixed-step clock at frame 0, or the real-time clock's base at now. A seek back to the
+// start and each turn of a loop begin here.
+void restartShow();
+
+// --- The frame's pieces, in order. Only the frame driver (shell/frame_driver.h) and the seek put
+// them together; a mode asks the driver for a frame.
+// The frame's whole update at the clock as it stands: a snapshot when the frame is a regular one of
+// a fixed-step run, Escape, the dispatcher's step, then the bookkeeping its successor reads (frame
+// factors, injected keys cleared, the frame count). No GL.
 void stepShowFrame();
-// The frame's picture (the dispatcher's draw, and the black frame when quitting).
+// The picture of the frame stepped last (the dispatcher's draw, and the black frame when quitting);
+// drawn, not yet presented. Reads the show's state and changes none of it.
 void drawShowFrame();
-// Swap and the bookkeeping after it. Returns false after the last frame.
-bool finishFrame();
-// The bookkeeping alone (frame factors, injected keys, frame count), for frames stepped without a
-// picture. Returns false after the last frame.
-bool finishFrameLogic();
-// Frames finished since startShow (or resetShow).
-int64_t finishedFrameCount();
-bool runFrame();
+// Swaps the picture onto the screen.
+void presentShowFrame();
+// True when the frame about to be stepped is the quitting frame that the sync table's end row asked
+// for, and no Escape came from the keyboard with it.
+bool showEndedByTable();
+// Frames stepped since startShow (or restartShow): the frame of the fixed-step clock stepped next.
+int64_t steppedFrameCount();
 // Frees the music; the window and context go with the process.
 void endShow();

@@ -156,10 +156,7 @@ void playSyncTrack() {
     player.prevFraction = player.curFraction;
     player.curFraction = ((float)now - floorf((float)now / SYNC_SUBTICK_MS) * SYNC_SUBTICK_MS) / SYNC_SUBTICK_MS;
 
-    float position = (float)(now - syncBaseTime) / FRAME_MS * SYNC_ROWS_PER_FRAME;
-    if (position > (float)MAX_SYNC_ROWS) position = (float)MAX_SYNC_ROWS;
-    int currentRow = (int)position;
-    if (currentRow > MAX_SYNC_ROWS - 1) currentRow = MAX_SYNC_ROWS - 1;
+    const int currentRow = syncRowAtMs(now - syncBaseTime);
     if (currentRow <= player.lastPlayedRow) {
         player.prevRealSample = player.curRealSample;
         return;
@@ -198,4 +195,54 @@ int lastPlayedSyncRow() {
 
 void addSyncPlayerState() {
     addStateBlock("sync track: player", &player, sizeof player, resetSyncPlayer);
+}
+
+int syncRowAtMs(int ms) {
+    // Single precision, as the row clock has always been computed: the row boundaries fall where
+    // these roundings put them, which the exact ratio alone does not tell.
+    float position = (float)ms / FRAME_MS * SYNC_ROWS_PER_FRAME;
+    if (position > (float)MAX_SYNC_ROWS) position = (float)MAX_SYNC_ROWS;
+    const int row = (int)position;
+    return row > MAX_SYNC_ROWS - 1 ? MAX_SYNC_ROWS - 1 : row;
+}
+
+int syncRowStartMs(int row) {
+    if (row <= 0) return 0;
+    if (row > MAX_SYNC_ROWS - 1) row = MAX_SYNC_ROWS - 1;
+    // The exact ratio lands within a ms of the player's boundary; the player's arithmetic settles it.
+    int ms = (int)ceil(row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME);
+    while (ms > 0 && syncRowAtMs(ms - 1) >= row) ms--;
+    while (syncRowAtMs(ms) < row) ms++;
+    return ms;
+}
+
+int64_t syncRowFrame(int row, int fps) {
+    return firstFrameFrom(syncRowStartMs(row), fps);
+}
+
+int syncRowEvent(int row, int slot) {
+    if (row < 0 || row >= MAX_SYNC_ROWS) return 0;
+    return (int)syncTable[row][slot == 0 ? 2 : 5];
+}
+
+bool syncRowFires(int row, int code) {
+    return syncRowEvent(row, 0) == code || syncRowEvent(row, 1) == code;
+}
+
+int syncEndRow() {
+    for (int row = 0; row < syncRowCount; row++)
+        if (syncRowFires(row, SYNC_EXIT)) return row;
+    return -1;
+}
+
+int syncEndMs() {
+    const int row = syncEndRow();
+    return row < 0 ? -1 : syncRowStartMs(row);
+}
+
+int syncPartStartRows(int *rows, int capacity) {
+    int count = 0;
+    for (int row = 0; row < syncRowCount && count < capacity; row++)
+        if (syncRowFires(row, SYNC_NEXT_PART)) rows[count++] = row;
+    return count;
 }

@@ -1,6 +1,7 @@
 // The sync track: the show's score of rows, played against the real-time clock. Rows can slow or
 // shift demo time and fire events (injected keys, next part, camera cues, outro picture, the end).
 #pragma once
+#include <stdint.h>
 #include <stdio.h>
 
 #include "core/clock.h"   // SYNC_FRAMES_PER_ROW
@@ -52,3 +53,22 @@ int firstChangedSyncRow();
 int lastPlayedSyncRow();
 // Adds this module's state to the show's list of state blocks (resetShow, snapshots).
 void addSyncPlayerState();
+
+// --- What the loaded table says. Every mode asks here, so a row has one moment everywhere: the
+// player's own arithmetic, in ms of show time from the first frame (the clock's reading minus the
+// first frame's), and a row begins at the first whole ms at which the player plays it.
+// The row the player has reached at ms (rows played at or before it; clamped to the table).
+int syncRowAtMs(int ms);
+// The first whole ms at which row plays.
+int syncRowStartMs(int row);
+// The first frame of a fixed-step run at fps that plays row (its events act from this frame on).
+int64_t syncRowFrame(int row, int fps);
+// The event code of a row's first (slot 0) or second (slot 1) event field.
+int syncRowEvent(int row, int slot);
+bool syncRowFires(int row, int code);
+// The first row that ends the show, -1 when none does.
+int syncEndRow();
+// Where that row begins (ms), -1 when no row ends the show.
+int syncEndMs();
+// The rows that start a new part, in order; returns how many (at most capacity).
+int syncPartStartRows(int *rows, int capacity);

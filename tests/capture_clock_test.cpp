@@ -13,16 +13,6 @@
 
 constexpr int SCORE_SECONDS = 13 * 60;   // longer than the 2048 rows of the score
 
-TEST(CaptureClock, MomentsMapToTheNearestFrame) {
-    EXPECT_EQ(0, frameForMoment(0, 30));
-    EXPECT_EQ(3, frameForMoment(100, 30));      // 0.1 s x 30 must not become 2.999
-    EXPECT_EQ(30, frameForMoment(1000, 30));
-    EXPECT_EQ(1, frameForMoment(9, 60));        // 9 ms is nearer 16.67 than 0
-    EXPECT_EQ(0, frameForMoment(8, 60));
-    EXPECT_EQ(1, frameForMoment(10, 50));       // half a frame rounds up
-    EXPECT_EQ(43200, frameForMoment(12 * 60 * 1000, 60));
-}
-
 TEST(CaptureClock, PictureNamesCarryTheMoment) {
     char name[64];
     momentPictureName(name, sizeof name, "shots", 12500);
@@ -64,13 +54,6 @@ static FixedStepRun playFixedSteps(int fps, int count) {
     return run;
 }
 
-// First frame of an fps run whose real time has reached row r of the score.
-static int firstFrameOfRow(int row, int fps) {
-    int k = 0;
-    while ((double)(k * 1000 / fps) < row * (double)FRAME_MS / (double)SYNC_ROWS_PER_FRAME) k++;
-    return k;
-}
-
 TEST(CaptureClock, SyncTrackDivisorAndJumpsChangeDemoTimeButNotTheFrameGrid) {
     enterScratchDir();
     // Row 1 halves demo time, row 2 jumps it 500 ms ahead and asks for the next part, row 3 restores
@@ -88,10 +71,10 @@ TEST(CaptureClock, SyncTrackDivisorAndJumpsChangeDemoTimeButNotTheFrameGrid) {
 
     for (int k = 0; k < frames; k++) EXPECT_EQ(k * 1000 / fps, run.elapsed[k]) << "frame " << k;
 
-    const int halfFrom = firstFrameOfRow(1, fps), jumpAt = firstFrameOfRow(2, fps);
-    const int fullFrom = firstFrameOfRow(3, fps);
+    const int halfFrom = (int)syncRowFrame(1, fps), jumpAt = (int)syncRowFrame(2, fps);
+    const int fullFrom = (int)syncRowFrame(3, fps);
     EXPECT_EQ(jumpAt, run.returnFrame);
-    EXPECT_EQ(firstFrameOfRow(4, fps), run.escapeFrame);
+    EXPECT_EQ((int)syncRowFrame(4, fps), run.escapeFrame);
     for (int k = 1; k < frames; k++) {
         const int real = run.elapsed[k] - run.elapsed[k - 1];
         const int demo = run.frameTime[k] - run.frameTime[k - 1];

@@ -152,9 +152,9 @@ TEST(EditJumps, RowsAndPartStartsFromTheSyncTable) {
     ASSERT_EQ(readSyncTrack(file), 5);
     fclose(file);
     // Row r starts at r x 355.33 ms: its first frame at 60 fps is the one at or after that.
-    EXPECT_EQ(frameOfRow(0), 0);
-    EXPECT_EQ(frameOfRow(1), 22);   // 366.7 ms; frame 21 is at 350 ms
-    EXPECT_EQ(frameOfRow(3), 64);   // 1066.0 ms; frame 64 is at 1066.7 ms
+    EXPECT_EQ(syncRowFrame(0, EDIT_FPS), 0);
+    EXPECT_EQ(syncRowFrame(1, EDIT_FPS), 22);   // 366.7 ms; frame 21 is at 350 ms
+    EXPECT_EQ(syncRowFrame(3, EDIT_FPS), 64);   // 1066.0 ms; frame 64 is at 1066.7 ms
     // Parts begin the frame after the row that asks for them (rows 1 and 3, either event field).
     EXPECT_EQ(nextPartStart(0), 23);
     EXPECT_EQ(nextPartStart(23), 65);

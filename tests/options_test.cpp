@@ -83,6 +83,20 @@ TEST(Options, Windowed) {
     EXPECT_EQ(768, options.windowHeight);
 }
 
+TEST(Options, LoopOnlyWhereTheShowPlaysInRealTime) {
+    ASSERT_EQ(-1, parse({"--windowed"}));
+    EXPECT_FALSE(options.loop);
+    ASSERT_EQ(-1, parse({"--loop"}));
+    EXPECT_EQ(RUN_SHOW, options.mode);
+    EXPECT_TRUE(options.loop);
+    ASSERT_EQ(-1, parse({"--windowed", "--loop"}));
+    EXPECT_EQ(RUN_WINDOWED, options.mode);
+    EXPECT_TRUE(options.loop);
+    EXPECT_EQ(2, parse({"--loop", "--frames", "d", "--at", "1"}));
+    EXPECT_EQ(2, parse({"--loop", "--capture", "v.mp4"}));
+    EXPECT_EQ(2, parse({"--loop", "--edit"}));
+}
+
 TEST(Options, VsyncUnlessSwitchedOffInEveryMode) {
     ASSERT_EQ(-1, parse({}));
     EXPECT_TRUE(options.vsync);

@@ -17,6 +17,7 @@
 #include "modes/capture.h"
 #include "platform/platform.h"
 #include "shell/dispatcher.h"
+#include "shell/frame_driver.h"
 #include "shell/present.h"
 #include "shell/seek.h"
 #include "shell/show.h"
@@ -49,22 +50,22 @@ protected:
         platformSetMusicEnabled(false);
         startCaptureClock(fps);
         ASSERT_TRUE(startShow());
-        ASSERT_EQ(0, currentShowFrame());
+        ASSERT_EQ(0, steppedFrameCount());
     }
-    // Draws the frame currentShowFrame names, as the offline runs do, and returns its picture.
+    // Steps and draws the next frame, as the offline runs do, and returns its picture.
     static Picture drawNext() {
-        setCaptureFrame(currentShowFrame());
-        renderFrame();
+        stepShowTo(steppedFrameCount(), ARRIVE_EXACT);
+        drawShowFrame();
         Picture picture(PICTURE_BYTES);
         readShowPicture(picture.data());
-        finishFrame();
+        presentShowFrame();
         return picture;
     }
     // The full run up to and including frame last; keeps the pictures of the frames asked for.
     static std::vector<Picture> fullRun(const std::vector<int64_t> &frames, int64_t last) {
         std::vector<Picture> kept(frames.size());
-        while (currentShowFrame() <= last && !quitRequested) {
-            const int64_t frame = currentShowFrame();
+        while (steppedFrameCount() <= last && !quitRequested) {
+            const int64_t frame = steppedFrameCount();
             Picture picture = drawNext();
             for (size_t i = 0; i < frames.size(); i++)
                 if (frames[i] == frame) kept[i] = picture;
@@ -77,7 +78,7 @@ protected:
                                             int fps) {
         for (size_t i = 0; i < frames.size(); i++) {
             seekToFrame(frames[i]);
-            ASSERT_EQ(frames[i], currentShowFrame());
+            ASSERT_EQ(frames[i], steppedFrameCount());
             const Picture picture = drawNext();
             ASSERT_EQ(PICTURE_BYTES, full[i].size()) << "frame " << frames[i] << " not reached by the full run";
             EXPECT_EQ(0, differingPixels(full[i], picture))
@@ -152,7 +153,7 @@ TEST_F(Seek, LandsOnTheFullRunsPictureAndRangesMatchAtSixtyFps) {
     // A range from 40 to 45: one seek, then frame after frame.
     seekToFrame(40);
     for (size_t i = 2; i <= 7; i++) {
-        ASSERT_EQ(frames[i], currentShowFrame());
+        ASSERT_EQ(frames[i], steppedFrameCount());
         EXPECT_EQ(0, differingPixels(full[i], drawNext())) << "range frame " << frames[i];
     }
     expectSeeksLandOnTheFullRun({61}, {full[8]}, fps);
@@ -210,7 +211,7 @@ TEST_F(Seek, RestoredSnapshotsStepToTheStraightRunsStateAndPicture) {
         ASSERT_GT(kept, 0) << "no snapshot before frame " << frames[i];
         ASSERT_LT(frames[i] - kept, snapshotSpacing(fps) + 6);
         seekToFrame(frames[i]);
-        ASSERT_EQ(frames[i], currentShowFrame());
+        ASSERT_EQ(frames[i], steppedFrameCount());
         const StateCopy restored = copyOfState();
         EXPECT_TRUE(restored == straight[i]) << "frame " << frames[i] << ": " << differingBlocks(straight[i], restored);
         EXPECT_EQ(0, differingPixels(pictures[i], drawNext())) << "frame " << frames[i];
@@ -226,12 +227,12 @@ TEST_F(Seek, ResetCoversEveryBlockAndSnapshotsStayBounded) {
     const StateCopy fresh = copyOfState();
     skipToFrame(frameAfterRow(400, 0, fps));
     const int64_t spacing = snapshotSpacing(fps);
-    EXPECT_EQ(currentShowFrame() / spacing, snapshotCount());
+    EXPECT_EQ(steppedFrameCount() / spacing, snapshotCount());
     EXPECT_LE(stateBytes(), MAX_SNAPSHOT_BYTES);
     EXPECT_EQ((size_t)snapshotCount() * stateBytes(), snapshotBytes());
     skipToFrame(spacing * (MAX_SNAPSHOTS + 2));   // the show ends before the store is full
     ASSERT_TRUE(quitRequested);
-    EXPECT_EQ((currentShowFrame() - 1) / spacing, snapshotCount());
+    EXPECT_EQ((steppedFrameCount() - 1) / spacing, snapshotCount());
     EXPECT_LE(snapshotCount(), MAX_SNAPSHOTS);
     resetShowState();
     const StateCopy again = copyOfState();
@@ -283,7 +284,7 @@ TEST_F(Seek, MeasureWarmUp) {
         for (int warmUp = 0; warmUp <= 8; warmUp++) {
             replayToFrame(0);
             skipToFrame(frames[i] - warmUp);
-            while (currentShowFrame() < frames[i]) drawNext();
+            while (steppedFrameCount() < frames[i]) drawNext();
             const int differing = differingPixels(full[i], drawNext());
             printf("fps %d frame %lld: %d warm-up frame(s): %d pixels differ\n", fps, (long long)frames[i], warmUp,
                    differing);

@@ -28,3 +28,7 @@ set_tests_properties(data_files_end_to_end PROPERTIES LABELS gl TIMEOUT 2400 RUN
 # 14 under a load of 6).
 lightrig_add_test(seek_test seek_test.cpp GL)
 target_compile_definitions(seek_test PRIVATE LIGHTRIG_DATA_DIR="${LIGHTRIG_TEST_DATA_DIR}")
+# The frame driver: refresh rates, a clock an hour ahead and the loop's turns, on the shipped show's
+# logic (a few frames drawn).
+lightrig_add_test(frame_driver_test frame_driver_test.cpp GL)
+target_compile_definitions(frame_driver_test PRIVATE LIGHTRIG_DATA_DIR="${LIGHTRIG_TEST_DATA_DIR}")

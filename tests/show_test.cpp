@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "render/render_targets.h"
 #include "shell/dispatcher.h"
+#include "shell/frame_driver.h"
 #include "shell/playlist.h"
 #include "shell/show.h"
 #include "shell/sync_track.h"
@@ -39,7 +40,7 @@ protected:
     }
     bool frameAt(int ms) {
         setDrivenCounter(ms);
-        return runFrame();
+        return playRealTimeFrame();
     }
 };
 

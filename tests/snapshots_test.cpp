@@ -37,7 +37,7 @@ protected:
         moduleA.values[0] = moduleA.values[2] = (float)k * 0.5f;
         moduleB = (double)k * 3.0;
     }
-    // A run at fps passing frames 1..last, as finishFrameLogic offers them.
+    // A run at fps passing frames 1..last, as the frames' steps offer them.
     static void passFrames(int64_t last, int fps) {
         for (int64_t k = 1; k <= last; k++) {
             stateOfFrame(k);

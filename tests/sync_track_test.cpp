@@ -147,3 +147,51 @@ TEST_F(SyncPlayer, KeysOnlyFromTheirCodesAndExitPressesEscape) {
 }
 
 }  // namespace
+
+// The questions every mode asks of the table, against the player: each row begins at the frame the
+// player plays it in, at the frame rates people record and play at, over the whole table (at 1000 fps
+// every ms is a frame, so the row's first ms is checked too).
+TEST_F(SyncPlayer, RowsBeginWhereThePlayerPlaysThem) {
+    syncRowCount = MAX_SYNC_ROWS - 1;
+    const int rates[] = {24, 30, 60, 144, 1000};
+    for (int fps : rates) {
+        SCOPED_TRACE(testing::Message() << fps << " fps");
+        startCaptureClock(fps);
+        resetClocks();
+        resetSyncPlayer();
+        int played = -1;
+        for (int64_t k = 0; played < MAX_SYNC_ROWS - 1; k++) {
+            setCaptureFrame(k);
+            frameTime = demoTime();
+            playSyncTrack();
+            ASSERT_EQ(lastPlayedSyncRow(), syncRowAtMs(elapsedMs())) << "frame " << k;
+            for (int row = played + 1; row <= lastPlayedSyncRow(); row++)
+                ASSERT_EQ(k, syncRowFrame(row, fps)) << "row " << row;
+            played = lastPlayedSyncRow();
+        }
+    }
+    EXPECT_EQ(0, syncRowStartMs(0));
+    EXPECT_EQ(356, syncRowStartMs(1));                // 355.33 ms
+    EXPECT_EQ(syncRowStartMs(MAX_SYNC_ROWS - 1), syncRowStartMs(MAX_SYNC_ROWS + 5)) << "clamped to the table";
+    EXPECT_EQ(MAX_SYNC_ROWS - 1, syncRowAtMs(INT32_MAX));
+}
+
+TEST_F(SyncPlayer, EndAndPartRowsFromEitherEventField) {
+    EXPECT_EQ(-1, syncEndRow());
+    EXPECT_EQ(-1, syncEndMs());
+    setRow(3, SYNC_NEXT_PART, SYNC_NEXT_PART);   // both fields: one part start
+    setRow(5, 0, SYNC_NEXT_PART);
+    setRow(9, 0, SYNC_EXIT);
+    setRow(12, SYNC_EXIT, 0);
+    setRow(70, SYNC_EXIT, 0);   // past the rows read: not the table's
+    int rows[4];
+    ASSERT_EQ(2, syncPartStartRows(rows, 4));
+    EXPECT_EQ(3, rows[0]);
+    EXPECT_EQ(5, rows[1]);
+    EXPECT_EQ(1, syncPartStartRows(rows, 1)) << "at most capacity";
+    EXPECT_EQ(9, syncEndRow()) << "the first row that ends the show";
+    EXPECT_EQ(syncRowStartMs(9), syncEndMs());
+    EXPECT_TRUE(syncRowFires(12, SYNC_EXIT));
+    EXPECT_EQ(SYNC_NEXT_PART, syncRowEvent(5, 1));
+    EXPECT_EQ(0, syncRowEvent(5, 0));
+}

@@ -26,20 +26,20 @@ const char TABLE[] = "h\n0,0,0,0,0,0,0\n0,0,101,4,2,1,0\n0,0,14,0,0,4,0\n0,0,5,0
 
 TEST(Timeline, ReadsTheEndThePartsAndEveryEventOfTheTable) {
     loadTable(TABLE);
-    EXPECT_EQ(timelineRowMs(6), timelineEndMs()) << "the exit row, not the last row";
-    EXPECT_EQ(2132, timelineRowMs(6));   // 6 x 355.33 ms
+    EXPECT_EQ(syncRowStartMs(6), timelineEndMs()) << "the exit row, not the last row";
+    EXPECT_EQ(2132, syncRowStartMs(6));   // 6 x 355.33 ms
     const TimelineParts parts = timelineParts();
     ASSERT_EQ(3, parts.count);
     EXPECT_EQ(0, parts.startMs[0]);
-    EXPECT_EQ(timelineRowMs(2), parts.startMs[1]);
-    EXPECT_EQ(timelineRowMs(4), parts.startMs[2]);
+    EXPECT_EQ(syncRowStartMs(2), parts.startMs[1]);
+    EXPECT_EQ(syncRowStartMs(4), parts.startMs[2]);
     TimelineMark marks[MAX_TIMELINE_MARKS];
     const int count = timelineMarks(marks, MAX_TIMELINE_MARKS);
     const TimelineMark expected[] = {
-        {timelineRowMs(1), MARK_CAMERA}, {timelineRowMs(1), MARK_GRADE},  {timelineRowMs(2), MARK_PART},
-        {timelineRowMs(2), MARK_CENTRE_PIECE}, {timelineRowMs(3), MARK_PUSH}, {timelineRowMs(3), MARK_SHAKE},
-        {timelineRowMs(4), MARK_FADE}, {timelineRowMs(4), MARK_PART}, {timelineRowMs(5), MARK_CAMERA},
-        {timelineRowMs(7), MARK_PUSH},
+        {syncRowStartMs(1), MARK_CAMERA}, {syncRowStartMs(1), MARK_GRADE},  {syncRowStartMs(2), MARK_PART},
+        {syncRowStartMs(2), MARK_CENTRE_PIECE}, {syncRowStartMs(3), MARK_PUSH}, {syncRowStartMs(3), MARK_SHAKE},
+        {syncRowStartMs(4), MARK_FADE}, {syncRowStartMs(4), MARK_PART}, {syncRowStartMs(5), MARK_CAMERA},
+        {syncRowStartMs(7), MARK_PUSH},
     };
     ASSERT_EQ((int)(sizeof expected / sizeof expected[0]), count);
     for (int i = 0; i < count; i++) {
@@ -52,7 +52,7 @@ TEST(Timeline, ReadsTheEndThePartsAndEveryEventOfTheTable) {
 TEST(Timeline, FollowsANewTableAndEndsAtTheLastRowWithoutAnExit) {
     loadTable(TABLE);
     loadTable("h\n0,0,0,0,0,0,0\n0,0,0,0,0,0,0\n0,0,0,0,0,0,0\n");
-    EXPECT_EQ(timelineRowMs(2), timelineEndMs());
+    EXPECT_EQ(syncRowStartMs(2), timelineEndMs());
     EXPECT_EQ(1, timelineParts().count);
     TimelineMark marks[4];
     EXPECT_EQ(0, timelineMarks(marks, 4));

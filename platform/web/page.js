@@ -2,6 +2,8 @@
 // to start at from the address, and what went wrong said on the page.
 //   index.html              start screen, then the show from its start, music with it
 //   index.html#t=SECONDS    the same from that moment
+//   index.html#loop, #t=SECONDS&loop, ?loop   the same, and at its end the show starts again,
+//                           turn after turn, until Escape
 //   index.html?at=SECONDS[&fps=N]  no start screen: the picture of that moment alone, held
 //   index.html?bench=N      no start screen: the frame cost, N frames of each part timed, the figures
 //                           in document.body.dataset.frameCost
@@ -47,6 +49,9 @@ function readAddress() {
   const hash = new URLSearchParams(location.hash.replace(/^#/, ''));
   const at = secondsOf(query.get('at'));
   const start = secondsOf(hash.get('t'));
+  const loop = query.has('loop') || hash.has('loop');
+  if (loop && (query.has('bench') || query.has('at')))
+    return { problem: 'loop plays the show over and over: it goes with #t=SECONDS, not with at= or bench=.' };
   if (query.has('bench')) {
     const frames = /^\d+$/.test(query.get('bench')) ? Number(query.get('bench')) : NaN;
     if (!(frames >= 1 && frames <= MAX_BENCH_FRAMES))
@@ -58,7 +63,7 @@ function readAddress() {
     return { problem: 'This address names no moment of the show: use #t=SECONDS, or ?at=SECONDS with ' +
              'an optional &fps=N (N from 1 to 1000).' };
   if (at !== null) return { still: true, args: ['--at', String(at), '--fps', String(fps)] };
-  return { still: false, args: start ? ['--start', String(start)] : [] };
+  return { still: false, args: (start ? ['--start', String(start)] : []).concat(loop ? ['--loop'] : []) };
 }
 
 function hasWebGl2() {
