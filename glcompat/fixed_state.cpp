@@ -234,15 +234,15 @@ void useProgram(GLuint program) {
 static void lookUpLocations(GLuint program, BuiltinLocations *at) {
     memset(at, 0, sizeof *at);
     at->known = true;
-    at->modelview = glGetUniformLocation(program, "lr_ModelViewMatrix");
-    at->projection = glGetUniformLocation(program, "lr_ProjectionMatrix");
-    at->modelviewProjection = glGetUniformLocation(program, "lr_ModelViewProjectionMatrix");
-    at->normal = glGetUniformLocation(program, "lr_NormalMatrix");
+    at->modelview = realGl.getUniformLocation(program, "lr_ModelViewMatrix");
+    at->projection = realGl.getUniformLocation(program, "lr_ProjectionMatrix");
+    at->modelviewProjection = realGl.getUniformLocation(program, "lr_ModelViewProjectionMatrix");
+    at->normal = realGl.getUniformLocation(program, "lr_NormalMatrix");
     for (int i = 0; i < FIXED_LIGHTS; i++)
         for (int m = 0; m < LIGHT_MEMBER_COUNT; m++) {
             char name[64];
             snprintf(name, sizeof name, "lr_LightSource[%d].%s", i, LIGHT_MEMBERS[m]);
-            at->light[i][m] = glGetUniformLocation(program, name);
+            at->light[i][m] = realGl.getUniformLocation(program, name);
             if (at->light[i][m] >= 0) at->usesLights = true;
         }
 }

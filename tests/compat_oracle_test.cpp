@@ -50,8 +50,8 @@ static void callLayer(const MatrixCalls &c) {
     resetMatrixStacks();
     matrixMode(GL_PROJECTION);
     loadIdentity();
-    perspectiveStandIn(c.fov, c.aspect, c.nearZ, c.farZ);
-    lookAtStandIn(c.eye[0], c.eye[1], c.eye[2], c.centre[0], c.centre[1], c.centre[2], c.up[0], c.up[1], c.up[2]);
+    compatGluPerspective(c.fov, c.aspect, c.nearZ, c.farZ);
+    compatGluLookAt(c.eye[0], c.eye[1], c.eye[2], c.centre[0], c.centre[1], c.centre[2], c.up[0], c.up[1], c.up[2]);
     matrixMode(GL_MODELVIEW);
     loadIdentity();
     translate(c.translation[0], c.translation[1], c.translation[2]);
@@ -172,7 +172,7 @@ TEST(CompatOracle, ScaledImagesAreGlusOwnBitForBit) {
         const int bytes = c.widthOut * c.heightOut * c.components;
         ASSERT_EQ(0, ::gluScaleImage(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
                                      GL_UNSIGNED_BYTE, expected));
-        ASSERT_EQ(0, scaleImageStandIn(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
+        ASSERT_EQ(0, compatGluScaleImage(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
                                        GL_UNSIGNED_BYTE, actual));
         int differing = 0;
         for (int i = 0; i < bytes; i++) differing += expected[i] != actual[i];
