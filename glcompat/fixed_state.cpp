@@ -208,9 +208,11 @@ bool popAttributes() {
     if (attribStack.count == 0) return false;
     const SavedAttributes &a = attribStack.entries[--attribStack.count];
     const GLuint program = fixedState.program;   // the program in use is no attribute
+    // The count goes on from where it is: the saved one may equal a count uploaded since the push.
+    const unsigned lightSerial = fixedState.lightSerial;
     fixedState = a.fixed;
     fixedState.program = program;
-    fixedState.lightSerial++;
+    fixedState.lightSerial = lightSerial + 1;
     restoreCap(GL_BLEND, a.blend);
     restoreCap(GL_DEPTH_TEST, a.depthTest);
     restoreCap(GL_CULL_FACE, a.cullFace);
