@@ -2,10 +2,16 @@
 // a restore puts back, its bound, and the frame rate it belongs to.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "core/clock.h"
 #include "core/state_blocks.h"
 #include "shell/snapshots.h"
+#include "shell/sync_track.h"
 
 namespace {
 
@@ -92,6 +98,88 @@ TEST_F(Snapshots, StayWithinTheirBoundAndBelongToOneFrameRate) {
     EXPECT_EQ(-1, snapshotAtOrBefore(spacing * 10, fps));
     dropAllSnapshots();
     EXPECT_EQ(0, snapshotCount());
+}
+
+// A made-up show of silent rows played by the sync player at 60 fps against a driven clock, its
+// snapshots kept as a run passes them, and data/sync1.csv written again with one row changed, as the
+// edit mode reloads it.
+class SnapshotsAndSyncReload : public Snapshots {
+protected:
+    static constexpr int ROWS = 64;
+    static constexpr int FPS = 60;
+    char folder[64] = "/tmp/lightrig_snapshots_XXXXXX";
+    char previousFolder[4096] = "";
+    int lastRowAt[MAX_SNAPSHOTS];   // the player's last played row at each kept slot
+
+    void SetUp() override {
+        Snapshots::SetUp();
+        ASSERT_NE(nullptr, getcwd(previousFolder, sizeof previousFolder));
+        ASSERT_NE(nullptr, mkdtemp(folder));
+        ASSERT_EQ(0, chdir(folder));
+        ASSERT_EQ(0, mkdir("data", 0755));
+        writeTable(-1);
+        ASSERT_EQ(ROWS, loadSyncTrack());
+        driveClock(1000);
+        setDrivenCounter(0);
+        resetClocks();
+        resetSyncPlayer();
+    }
+    void TearDown() override {
+        remove("data/sync1.csv");
+        rmdir("data");
+        EXPECT_EQ(0, chdir(previousFolder));
+        rmdir(folder);
+    }
+    // Rows of zeros but for changedRow (none when negative), whose last field reads 1.
+    static void writeTable(int changedRow) {
+        FILE *file = fopen("data/sync1.csv", "w");
+        ASSERT_NE(nullptr, file);
+        fputs("divisor,offset,a,b,c,d,e\n", file);
+        for (int r = 0; r < ROWS; r++) fputs(r == changedRow ? "0,0,0,0,0,0,1\n" : "0,0,0,0,0,0,0\n", file);
+        fclose(file);
+    }
+    // Frames 0..last as the show plays them, each offered to the store once its rows are played.
+    void playFrames(int64_t last) {
+        for (int64_t k = 0; k <= last; k++) {
+            setDrivenCounter(k * 1000 / FPS);
+            frameTime = demoTime();
+            playSyncTrack();
+            stateOfFrame(k);
+            keepSnapshotIfDue(k, FPS);
+            if (k > 0 && k % snapshotSpacing(FPS) == 0) lastRowAt[k / snapshotSpacing(FPS)] = lastPlayedSyncRow();
+        }
+    }
+    bool kept(int slot) { return snapshotAtOrBefore(slot * snapshotSpacing(FPS), FPS) == slot * snapshotSpacing(FPS); }
+    void reloadWithRowChanged(int row) {
+        writeTable(row);
+        ASSERT_TRUE(reloadSyncTrack());
+        ASSERT_EQ(row, firstChangedSyncRow());
+        dropSnapshotsFromSyncRow(firstChangedSyncRow());
+    }
+};
+
+// The snapshot whose last played row is the changed row has been shaped by it and goes, with every
+// later one; the one whose last row is just before it stays, with every earlier one.
+TEST_F(SnapshotsAndSyncReload, DropsTheSnapshotThatPlayedTheChangedRowAndKeepsTheOneBefore) {
+    playFrames(4 * snapshotSpacing(FPS));
+    ASSERT_EQ(4, snapshotCount());
+    ASSERT_LT(lastRowAt[1] + 1, lastRowAt[2]);
+    ASSERT_LT(lastRowAt[2] + 1, lastRowAt[3]);
+    reloadWithRowChanged(lastRowAt[2]);
+    EXPECT_TRUE(kept(1));
+    EXPECT_FALSE(kept(2)) << "its last played row " << lastRowAt[2] << " is the changed row";
+    EXPECT_FALSE(kept(3));
+    EXPECT_FALSE(kept(4));
+}
+
+TEST_F(SnapshotsAndSyncReload, KeepsTheSnapshotWhoseLastRowIsJustBeforeTheChange) {
+    playFrames(4 * snapshotSpacing(FPS));
+    ASSERT_EQ(4, snapshotCount());
+    reloadWithRowChanged(lastRowAt[2] + 1);
+    EXPECT_TRUE(kept(1));
+    EXPECT_TRUE(kept(2)) << "its last played row " << lastRowAt[2] << " is just before the changed row";
+    EXPECT_FALSE(kept(3));
+    EXPECT_FALSE(kept(4));
 }
 
 }  // namespace
