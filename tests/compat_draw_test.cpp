@@ -138,29 +138,6 @@ TEST(CompatDraw, DisplayListPlaysUnderTheMatricesOfItsCall) {
     expectPicture(boxes, 3);
 }
 
-static GLuint buildProgram(const char *vertex, const char *fragment) {
-    const GLuint program = glCreateProgram();
-    const char *sources[2] = {vertex, fragment};
-    const GLenum stages[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
-    for (int i = 0; i < 2; i++) {
-        const GLuint shader = glCreateShader(stages[i]);
-        glShaderSource(shader, 1, &sources[i], nullptr);
-        glCompileShader(shader);
-        GLint compiled = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
-        char log[1024] = "";
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        EXPECT_TRUE(compiled) << log;
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_TRUE(linked);
-    return program;
-}
-
 static void drawSquare(float x, float y) {
     glBegin(GL_QUADS);
     glVertex2f(x, y);
@@ -178,7 +155,7 @@ static void drawSquare(float x, float y) {
 TEST(CompatDraw, BuiltinStateReachesTheDrawRightAfterEachChange) {
     if (!openTestGlContext()) GTEST_SKIP() << "no display";
     startPicture();
-    const GLuint program = buildProgram(
+    const GLuint program = buildTestProgram(
         "#version 120\nvoid main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; }\n",
         "#version 120\nvoid main() { gl_FragColor = vec4(gl_LightSource[0].diffuse.rgb, 1.0); }\n");
     const float red[4] = {1.0f, 0.0f, 0.0f, 1.0f}, green[4] = {0.0f, 1.0f, LEVEL_51, 1.0f};

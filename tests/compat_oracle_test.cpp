@@ -205,28 +205,20 @@ static const char *CUBE_FRAGMENT =
     "    gl_FragColor = level < 0.0 ? textureCube(cube, dir) : textureLod(cube, dir, level * (uv.x + 1.0));\n"
     "}\n";
 
-static GLuint buildCubeProgram(const char *vertex, const char *fragment) {
-    const GLuint program = glCreateProgram();
-    const char *sources[2] = {vertex, fragment};
-    const GLenum stages[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
-    for (int i = 0; i < 2; i++) {
-        const GLuint shader = glCreateShader(stages[i]);
-        glShaderSource(shader, 1, &sources[i], nullptr);
-        glCompileShader(shader);
-        GLint ok = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        char log[1024] = "";
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        EXPECT_TRUE(ok) << log << "\n" << sources[i];
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glBindAttribLocation(program, 0, "position");
-    glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_TRUE(linked);
-    return program;
+// A framebuffer of one RGBA8 renderbuffer of the size, bound, with the viewport on it and depth
+// test and blending off.
+static GLuint bindColourTarget(int width, int height, GLuint *colour) {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glGenRenderbuffers(1, colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, *colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, *colour);
+    glViewport(0, 0, width, height);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    return framebuffer;
 }
 
 // Six faces of noise (neighbouring texels far apart, so any change of weights shows), mipmapped
@@ -254,6 +246,27 @@ static void makeCubeFaces(GLenum target) {
     glGenerateMipmap(target);
 }
 
+// The desktop program of CUBE_VERTEX and the fragment source, and the one of their translations.
+static bool buildDesktopAndTranslated(const char *fragmentSource, GLuint programs[2]) {
+    static char vertex[4096], fragment[16384];
+    EXPECT_TRUE(translateShaderSource(CUBE_VERTEX, STAGE_VERTEX, vertex, sizeof vertex)) << vertex;
+    EXPECT_TRUE(translateShaderSource(fragmentSource, STAGE_FRAGMENT, fragment, sizeof fragment)) << fragment;
+    if (::testing::Test::HasFailure()) return false;
+    programs[0] = buildTestProgram(CUBE_VERTEX, fragmentSource);
+    programs[1] = buildTestProgram(vertex, fragment);
+    return true;
+}
+
+// The same faces as a cube map (textures[0]) and a 2D array (textures[1]), on unit 0.
+static void makeCubeAndArray(void (*makeFaces)(GLenum target), GLuint textures[2]) {
+    glGenTextures(2, textures);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, textures[0]);
+    makeFaces(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, textures[1]);
+    makeFaces(GL_TEXTURE_2D_ARRAY);
+}
+
 static void drawCubePicture(GLuint program, float spread, float level, const float forward[3], uint8_t *out) {
     static const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
     glUseProgram(program);
@@ -273,28 +286,12 @@ static void drawCubePicture(GLuint program, float spread, float level, const flo
 
 TEST(CompatOracle, CubeLookupsThroughTheFaceArrayAreGlsOwnBitForBit) {
     if (!openTestGlContext()) GTEST_SKIP() << "no display";
-    static char vertex[4096], fragment[16384];
-    ASSERT_TRUE(translateShaderSource(CUBE_VERTEX, STAGE_VERTEX, vertex, sizeof vertex)) << vertex;
-    ASSERT_TRUE(translateShaderSource(CUBE_FRAGMENT, STAGE_FRAGMENT, fragment, sizeof fragment)) << fragment;
-    const GLuint desktop = buildCubeProgram(CUBE_VERTEX, CUBE_FRAGMENT);
-    const GLuint translated = buildCubeProgram(vertex, fragment);
-    GLuint textures[2] = {};
-    glGenTextures(2, textures);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, textures[0]);
-    makeCubeFaces(GL_TEXTURE_CUBE_MAP);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, textures[1]);
-    makeCubeFaces(GL_TEXTURE_2D_ARRAY);
-    GLuint framebuffer = 0, colour = 0;
-    glGenFramebuffers(1, &framebuffer);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, CUBE_VIEW, CUBE_VIEW);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glViewport(0, 0, CUBE_VIEW, CUBE_VIEW);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    GLuint programs[2], textures[2];
+    ASSERT_TRUE(buildDesktopAndTranslated(CUBE_FRAGMENT, programs));
+    const GLuint desktop = programs[0], translated = programs[1];
+    makeCubeAndArray(makeCubeFaces, textures);
+    GLuint colour = 0;
+    const GLuint framebuffer = bindColourTarget(CUBE_VIEW, CUBE_VIEW, &colour);
     static uint8_t expected[CUBE_VIEW * CUBE_VIEW * 4], actual[CUBE_VIEW * CUBE_VIEW * 4];
     const float forwards[3][3] = {{0.2f, 0.1f, 1.0f}, {-1.0f, 0.9f, -0.8f}, {0.7f, -1.0f, 0.05f}};
     const float spreads[2] = {1.3f, 9.0f};
@@ -388,28 +385,12 @@ static void makeFaceColours(GLenum target) {
 
 TEST(CompatOracle, CubeFaceAtTiedComponentsIsTheDesktopsFace) {
     if (!openTestGlContext()) GTEST_SKIP() << "no display";
-    static char vertex[4096], fragment[16384];
-    ASSERT_TRUE(translateShaderSource(CUBE_VERTEX, STAGE_VERTEX, vertex, sizeof vertex)) << vertex;
-    ASSERT_TRUE(translateShaderSource(TIE_FRAGMENT, STAGE_FRAGMENT, fragment, sizeof fragment)) << fragment;
-    const GLuint programs[2] = {buildCubeProgram(CUBE_VERTEX, TIE_FRAGMENT), buildCubeProgram(vertex, fragment)};
-    GLuint textures[2] = {};
-    glGenTextures(2, textures);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, textures[0]);
-    makeFaceColours(GL_TEXTURE_CUBE_MAP);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, textures[1]);
-    makeFaceColours(GL_TEXTURE_2D_ARRAY);
+    GLuint programs[2], textures[2];
+    ASSERT_TRUE(buildDesktopAndTranslated(TIE_FRAGMENT, programs));
+    makeCubeAndArray(makeFaceColours, textures);
     constexpr int WIDTH = TIE_DIRECTIONS * 2, HEIGHT = 4;
-    GLuint framebuffer = 0, colour = 0;
-    glGenFramebuffers(1, &framebuffer);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, WIDTH, HEIGHT);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glViewport(0, 0, WIDTH, HEIGHT);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    GLuint colour = 0;
+    const GLuint framebuffer = bindColourTarget(WIDTH, HEIGHT, &colour);
     float directions[TIE_DIRECTIONS][3];
     tieDirections(directions);
     static const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};

@@ -2,16 +2,13 @@
 // a restore puts back, its bound, and the frame rate it belongs to.
 #include <gtest/gtest.h>
 
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/clock.h"
 #include "core/state_blocks.h"
 #include "shell/snapshots.h"
 #include "shell/sync_track.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -107,16 +104,11 @@ class SnapshotsAndSyncReload : public Snapshots {
 protected:
     static constexpr int ROWS = 64;
     static constexpr int FPS = 60;
-    char folder[64] = "/tmp/lightrig_snapshots_XXXXXX";
-    char previousFolder[4096] = "";
     int lastRowAt[MAX_SNAPSHOTS];   // the player's last played row at each kept slot
 
     void SetUp() override {
         Snapshots::SetUp();
-        ASSERT_NE(nullptr, getcwd(previousFolder, sizeof previousFolder));
-        ASSERT_NE(nullptr, mkdtemp(folder));
-        ASSERT_EQ(0, chdir(folder));
-        ASSERT_EQ(0, mkdir("data", 0755));
+        enterScratchDir();
         writeTable(-1);
         ASSERT_EQ(ROWS, loadSyncTrack());
         driveClock(1000);
@@ -124,19 +116,12 @@ protected:
         resetClocks();
         resetSyncPlayer();
     }
-    void TearDown() override {
-        remove("data/sync1.csv");
-        rmdir("data");
-        EXPECT_EQ(0, chdir(previousFolder));
-        rmdir(folder);
-    }
     // Rows of zeros but for changedRow (none when negative), whose last field reads 1.
     static void writeTable(int changedRow) {
-        FILE *file = fopen("data/sync1.csv", "w");
-        ASSERT_NE(nullptr, file);
-        fputs("divisor,offset,a,b,c,d,e\n", file);
-        for (int r = 0; r < ROWS; r++) fputs(r == changedRow ? "0,0,0,0,0,0,1\n" : "0,0,0,0,0,0,0\n", file);
-        fclose(file);
+        static char text[64 + ROWS * 16];
+        strcpy(text, "divisor,offset,a,b,c,d,e\n");
+        for (int r = 0; r < ROWS; r++) strcat(text, r == changedRow ? "0,0,0,0,0,0,1\n" : "0,0,0,0,0,0,0\n");
+        writeDataText("sync1.csv", text);
     }
     // Frames 0..last as the show plays them, each offered to the store once its rows are played.
     void playFrames(int64_t last) {
