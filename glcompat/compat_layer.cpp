@@ -81,7 +81,7 @@ static void GLAD_API_PTR compatHint(GLenum target, GLenum mode) {
 // ---- programs and draws ----
 
 static void GLAD_API_PTR compatUseProgram(GLuint program) {
-    useProgram(program);
+    setProgramInUse(program);
     realGl.useProgram(program);
 }
 

@@ -229,7 +229,7 @@ bool popAttributes() {
     return true;
 }
 
-void useProgram(GLuint program) {
+void setProgramInUse(GLuint program) {
     fixedState.program = program;
 }
 
