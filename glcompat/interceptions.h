@@ -10,11 +10,12 @@
 //     previous occupant, so its own calls still pass 2 and 3;
 //  2. the loader's per-call check (core/gl_loader): glad's debug wrapper, which glad_debug_glX
 //     points at, runs the pre-call check (the entry was resolved), calls glad_glX, then reads
-//     glGetError (skipped between glBegin and glEnd);
+//     glGetError (skipped between glBegin and glEnd; the web page's build reads nothing);
 //  3. on an ES context only, the layer's stand-in, which holds glad_glX for the entries in the
 //     COMPAT_ lists below; it reaches the context through realGl (never checked on its own: the
 //     check of 2 after the engine's call covers it) or through entries the layer does not replace;
 //  4. the context's own entry point.
+// GLU's four calls pass one level only: gluEntryPoints (platform/gl.h), which the layer takes over.
 // The layer is installed while the entry points are loaded and the redirect later, when the
 // presentation is set up, so each level keeps the one below it.
 //
