@@ -1,8 +1,8 @@
-// Owns the ES context's real entry points and the installation of the layer's functions in the
-// loader's table; every function here only routes a call to the module that owns its state.
+// Owns the installation of the layer's functions in the loader's table, generated from the tables of
+// interceptions.h, and the stand-ins that keep no state of their own; every other stand-in only
+// routes a call to the module that owns its state.
 #include "glcompat/compat_layer.h"
 
-#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -11,28 +11,18 @@
 #include "glcompat/fixed_state.h"
 #include "glcompat/glu_standin.h"
 #include "glcompat/immediate.h"
+#include "glcompat/interceptions.h"
 #include "glcompat/matrix_stack.h"
 #include "glcompat/real_gl.h"
 #include "glcompat/shader_translate.h"
 #include "glcompat/texture_upload.h"
 
-RealGl realGl;
-
+// Set once per install.
 static struct {
     GLADloadfunc lookUp;
-    void (*report)(const char *line);
+    GluEntryPoints glu;   // what gluEntryPoints held before the stand-ins took it
     char translated[MAX_TRANSLATED_SOURCE];
 } layer;
-
-void reportCompat(const char *format, ...) {
-    if (!layer.report) return;
-    char line[512];
-    va_list args;
-    va_start(args, format);
-    vsnprintf(line, sizeof line, format, args);
-    va_end(args);
-    layer.report(line);
-}
 
 static GLADapiproc lookUpEs3(const char *name) {
     for (const char *known : ES3_ENTRY_POINTS)
@@ -91,7 +81,7 @@ static void GLAD_API_PTR compatHint(GLenum target, GLenum mode) {
 // ---- programs and draws ----
 
 static void GLAD_API_PTR compatUseProgram(GLuint program) {
-    useProgram(program);
+    setProgramInUse(program);
     realGl.useProgram(program);
 }
 
@@ -307,112 +297,30 @@ static void GLAD_API_PTR compatPolygonMode(GLenum face, GLenum mode) {
 
 // ---- installation ----
 
-// Keeps the real entry in realGl and puts the layer's function in the loader's table.
-#define WRAP(real, entry, function) \
-    do {                            \
-        realGl.real = entry;        \
-        entry = function;           \
-    } while (0)
-
-static void installWrappers() {
-    WRAP(enable, glad_glEnable, compatEnable);
-    WRAP(disable, glad_glDisable, compatDisable);
-    WRAP(isEnabled, glad_glIsEnabled, compatIsEnabled);
-    WRAP(getFloatv, glad_glGetFloatv, compatGetFloatv);
-    WRAP(getIntegerv, glad_glGetIntegerv, compatGetIntegerv);
-    WRAP(hint, glad_glHint, compatHint);
-    WRAP(useProgram, glad_glUseProgram, compatUseProgram);
-    WRAP(shaderSource, glad_glShaderSource, compatShaderSource);
-    WRAP(linkProgram, glad_glLinkProgram, compatLinkProgram);
-    WRAP(getUniformLocation, glad_glGetUniformLocation, compatGetUniformLocation);
-    WRAP(drawArrays, glad_glDrawArrays, compatDrawArrays);
-    WRAP(bindTexture, glad_glBindTexture, compatBindTexture);
-    WRAP(texImage2D, glad_glTexImage2D, texImage2D);
-    WRAP(framebufferTexture2D, glad_glFramebufferTexture2D, compatFramebufferTexture2D);
-    WRAP(renderbufferStorage, glad_glRenderbufferStorage, compatRenderbufferStorage);
-    WRAP(readPixels, glad_glReadPixels, readPixels);
-    WRAP(beginQuery, glad_glBeginQuery, compatBeginQuery);
-    WRAP(endQuery, glad_glEndQuery, compatEndQuery);
-    WRAP(copyTexSubImage2D, glad_glCopyTexSubImage2D, cubeAwareCopyTexSubImage2D);
-    WRAP(generateMipmap, glad_glGenerateMipmap, cubeAwareGenerateMipmap);
-    WRAP(texParameteri, glad_glTexParameteri, cubeAwareTexParameteri);
-    WRAP(deleteTextures, glad_glDeleteTextures, cubeAwareDeleteTextures);
-    realGl.blitFramebuffer = glad_glBlitFramebuffer;
-}
-
 static void installStandIns() {
-    glad_glBegin = compatBegin;
-    glad_glEnd = compatEnd;
-    glad_glVertex2f = compatVertex2f;
-    glad_glVertex3f = compatVertex3f;
-    glad_glVertex3fv = compatVertex3fv;
-    glad_glNormal3f = compatNormal3f;
-    glad_glTexCoord2f = compatTexCoord2f;
-    glad_glColor4f = compatColor4f;
-    glad_glRectf = compatRectf;
-    glad_glMatrixMode = compatMatrixMode;
-    glad_glLoadIdentity = compatLoadIdentity;
-    glad_glLoadMatrixf = compatLoadMatrixf;
-    glad_glMultMatrixf = compatMultMatrixf;
-    glad_glPushMatrix = compatPushMatrix;
-    glad_glPopMatrix = compatPopMatrix;
-    glad_glTranslatef = compatTranslatef;
-    glad_glRotatef = compatRotatef;
-    glad_glOrtho = compatOrtho;
-    glad_glGenLists = compatGenLists;
-    glad_glNewList = compatNewList;
-    glad_glEndList = compatEndList;
-    glad_glCallList = compatCallList;
-    glad_glLightf = compatLightf;
-    glad_glLightfv = compatLightfv;
-    glad_glMaterialf = compatMaterialf;
-    glad_glMaterialfv = compatMaterialfv;
-    glad_glShadeModel = compatShadeModel;
-    glad_glTexEnvi = compatTexEnvi;
-    glad_glPushAttrib = compatPushAttrib;
-    glad_glPopAttrib = compatPopAttrib;
-    glad_glPolygonMode = compatPolygonMode;
-    glad_glClearDepth = compatClearDepth;
-    glad_glFramebufferTexture = compatFramebufferTexture;
-    glad_glCopyImageSubData = copyImageSubData;
-    glad_glTexImage2DMultisample = texImage2DMultisample;
-    glad_glGetTexLevelParameteriv = compatGetTexLevelParameteriv;
-    glad_glGetProgramResourceIndex = compatGetProgramResourceIndex;
-    glad_glGetProgramResourceiv = compatGetProgramResourceiv;
-    glad_glGetQueryObjectui64v = compatGetQueryObjectui64v;
-    gluEntryPoints.perspective = perspectiveStandIn;
-    gluEntryPoints.lookAt = lookAtStandIn;
-    gluEntryPoints.build2DMipmaps = build2DMipmapsStandIn;
-    gluEntryPoints.scaleImage = scaleImageStandIn;
+#define INSTALL_REPLACED(entry, standIn, member) INTERCEPT_ENTRY(glad_##entry, realGl.member, standIn);
+    COMPAT_REPLACED_ENTRY_POINTS(INSTALL_REPLACED)
+#undef INSTALL_REPLACED
+#define INSTALL_SUPPLIED(entry, standIn) glad_##entry = standIn;
+    COMPAT_SUPPLIED_ENTRY_POINTS(INSTALL_SUPPLIED)
+#undef INSTALL_SUPPLIED
+#define INSTALL_GLU(member, standIn) INTERCEPT_ENTRY(gluEntryPoints.member, layer.glu.member, standIn);
+    COMPAT_GLU_ENTRY_POINTS(INSTALL_GLU)
+#undef INSTALL_GLU
+#define KEEP_CALLED(entry, member) realGl.member = glad_##entry;
+    COMPAT_CALLED_ENTRY_POINTS(KEEP_CALLED)
+#undef KEEP_CALLED
 }
 
-// ES 3.0 entry points that came to the desktop profile only in 4.0-4.3: the loader, reading the ES
-// context's version as 3.x, does not ask for them.
 static void loadLaterDesktopEntryPoints() {
-    glad_glClearDepthf = (PFNGLCLEARDEPTHFPROC)lookUpEs3("glClearDepthf");
-    glad_glDepthRangef = (PFNGLDEPTHRANGEFPROC)lookUpEs3("glDepthRangef");
-    glad_glGetShaderPrecisionFormat = (PFNGLGETSHADERPRECISIONFORMATPROC)lookUpEs3("glGetShaderPrecisionFormat");
-    glad_glReleaseShaderCompiler = (PFNGLRELEASESHADERCOMPILERPROC)lookUpEs3("glReleaseShaderCompiler");
-    glad_glShaderBinary = (PFNGLSHADERBINARYPROC)lookUpEs3("glShaderBinary");
-    glad_glGetProgramBinary = (PFNGLGETPROGRAMBINARYPROC)lookUpEs3("glGetProgramBinary");
-    glad_glProgramBinary = (PFNGLPROGRAMBINARYPROC)lookUpEs3("glProgramBinary");
-    glad_glProgramParameteri = (PFNGLPROGRAMPARAMETERIPROC)lookUpEs3("glProgramParameteri");
-    glad_glInvalidateFramebuffer = (PFNGLINVALIDATEFRAMEBUFFERPROC)lookUpEs3("glInvalidateFramebuffer");
-    glad_glInvalidateSubFramebuffer = (PFNGLINVALIDATESUBFRAMEBUFFERPROC)lookUpEs3("glInvalidateSubFramebuffer");
-    glad_glTexStorage2D = (PFNGLTEXSTORAGE2DPROC)lookUpEs3("glTexStorage2D");
-    glad_glTexStorage3D = (PFNGLTEXSTORAGE3DPROC)lookUpEs3("glTexStorage3D");
-    glad_glGetInternalformativ = (PFNGLGETINTERNALFORMATIVPROC)lookUpEs3("glGetInternalformativ");
-    glad_glBindTransformFeedback = (PFNGLBINDTRANSFORMFEEDBACKPROC)lookUpEs3("glBindTransformFeedback");
-    glad_glDeleteTransformFeedbacks = (PFNGLDELETETRANSFORMFEEDBACKSPROC)lookUpEs3("glDeleteTransformFeedbacks");
-    glad_glGenTransformFeedbacks = (PFNGLGENTRANSFORMFEEDBACKSPROC)lookUpEs3("glGenTransformFeedbacks");
-    glad_glIsTransformFeedback = (PFNGLISTRANSFORMFEEDBACKPROC)lookUpEs3("glIsTransformFeedback");
-    glad_glPauseTransformFeedback = (PFNGLPAUSETRANSFORMFEEDBACKPROC)lookUpEs3("glPauseTransformFeedback");
-    glad_glResumeTransformFeedback = (PFNGLRESUMETRANSFORMFEEDBACKPROC)lookUpEs3("glResumeTransformFeedback");
+#define LOAD_LATER(entry) glad_##entry = (decltype(glad_##entry))lookUpEs3(#entry);
+    ES3_LATER_DESKTOP_ENTRY_POINTS(LOAD_LATER)
+#undef LOAD_LATER
 }
 
 bool installCompatLayer(GLADloadfunc lookUp, void (*report)(const char *line)) {
     layer.lookUp = lookUp;
-    layer.report = report;
+    setCompatReport(report);
     if (gladLoadGL(lookUpEs3) == 0 || !glad_glBlitFramebuffer || !glad_glGenVertexArrays) return false;
     loadLaterDesktopEntryPoints();
     const char *version = (const char *)glad_glGetString(GL_VERSION);
@@ -423,7 +331,19 @@ bool installCompatLayer(GLADloadfunc lookUp, void (*report)(const char *line)) {
     resetImmediate();
     resetTextureUpload();
     resetCubeFaces();
-    installWrappers();
     installStandIns();
     return true;
+}
+
+void removeCompatLayer() {
+#define RESTORE_REPLACED(entry, standIn, member) glad_##entry = realGl.member;
+    COMPAT_REPLACED_ENTRY_POINTS(RESTORE_REPLACED)
+#undef RESTORE_REPLACED
+#define RESTORE_SUPPLIED(entry, standIn) glad_##entry = nullptr;
+    COMPAT_SUPPLIED_ENTRY_POINTS(RESTORE_SUPPLIED)
+#undef RESTORE_SUPPLIED
+#define RESTORE_GLU(member, standIn) gluEntryPoints.member = layer.glu.member;
+    COMPAT_GLU_ENTRY_POINTS(RESTORE_GLU)
+#undef RESTORE_GLU
+    setCompatReport(nullptr);
 }

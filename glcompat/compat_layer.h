@@ -2,8 +2,9 @@
 // own functions behind the loader's legacy entry points (immediate mode, the matrix stack, display
 // lists, lights and materials, the attribute stack, GLU) and behind the ES entry points whose
 // desktop use ES does not take as it is (enables, queries, texture uploads, shader sources, draws),
-// so the engine's drawing code reads as it does on the desktop. The GL objects it creates are named
-// in the headers of its modules; all are made on first use and kept for the run.
+// so the engine's drawing code reads as it does on the desktop. What it takes over is listed in
+// interceptions.h. The GL objects it creates are named in the headers of its modules; all are made
+// on first use and kept for the run.
 #pragma once
 #include "platform/gl.h"
 
@@ -11,3 +12,6 @@
 // installs the layer over them. Lines the layer cannot do as asked go to report. False when the
 // context offers no ES 3.0.
 bool installCompatLayer(GLADloadfunc lookUp, void (*report)(const char *line));
+// Puts the context's own entries back in every slot the install took (the slots of entry points
+// ES lacks are emptied) and gluEntryPoints back to what it held.
+void removeCompatLayer();

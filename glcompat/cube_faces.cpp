@@ -85,7 +85,7 @@ void attachCubeFace(GLenum framebufferTarget, GLuint texture, GLint level, int f
     glFramebufferTextureLayer(framebufferTarget, GL_COLOR_ATTACHMENT0, texture, level, face);
 }
 
-void GLAD_API_PTR cubeAwareCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset, GLint x,
+void GLAD_API_PTR compatCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset, GLint x,
                                              GLint y, GLsizei width, GLsizei height) {
     if (!isCubeFaceTarget(target)) {
         realGl.copyTexSubImage2D(target, level, xOffset, yOffset, x, y, width, height);
@@ -94,15 +94,15 @@ void GLAD_API_PTR cubeAwareCopyTexSubImage2D(GLenum target, GLint level, GLint x
     glCopyTexSubImage3D(GL_TEXTURE_2D_ARRAY, level, xOffset, yOffset, faceOf(target), x, y, width, height);
 }
 
-void GLAD_API_PTR cubeAwareGenerateMipmap(GLenum target) {
+void GLAD_API_PTR compatGenerateMipmap(GLenum target) {
     realGl.generateMipmap(arrayTarget(target));
 }
 
-void GLAD_API_PTR cubeAwareTexParameteri(GLenum target, GLenum name, GLint value) {
+void GLAD_API_PTR compatTexParameteri(GLenum target, GLenum name, GLint value) {
     realGl.texParameteri(arrayTarget(target), name, value);
 }
 
-void GLAD_API_PTR cubeAwareDeleteTextures(GLsizei count, const GLuint *textures) {
+void GLAD_API_PTR compatDeleteTextures(GLsizei count, const GLuint *textures) {
     for (GLsizei i = 0; i < count; i++) {
         CubeTexture *cube = findCube(textures[i]);
         if (cube) *cube = cubes.textures[--cubes.count];

@@ -25,8 +25,8 @@ void cubeFaceSubImage(GLenum faceTarget, GLint level, GLint x, GLint y, GLsizei 
 // Attaches one face of a level to the framebuffer target's first colour attachment.
 void attachCubeFace(GLenum framebufferTarget, GLuint texture, GLint level, int face);
 // The layer's entry points for calls that name the cube-map target.
-void GLAD_API_PTR cubeAwareCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset, GLint x,
+void GLAD_API_PTR compatCopyTexSubImage2D(GLenum target, GLint level, GLint xOffset, GLint yOffset, GLint x,
                                              GLint y, GLsizei width, GLsizei height);
-void GLAD_API_PTR cubeAwareGenerateMipmap(GLenum target);
-void GLAD_API_PTR cubeAwareTexParameteri(GLenum target, GLenum name, GLint value);
-void GLAD_API_PTR cubeAwareDeleteTextures(GLsizei count, const GLuint *textures);
+void GLAD_API_PTR compatGenerateMipmap(GLenum target);
+void GLAD_API_PTR compatTexParameteri(GLenum target, GLenum name, GLint value);
+void GLAD_API_PTR compatDeleteTextures(GLsizei count, const GLuint *textures);

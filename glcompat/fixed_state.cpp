@@ -208,9 +208,11 @@ bool popAttributes() {
     if (attribStack.count == 0) return false;
     const SavedAttributes &a = attribStack.entries[--attribStack.count];
     const GLuint program = fixedState.program;   // the program in use is no attribute
+    // The count goes on from where it is: the saved one may equal a count uploaded since the push.
+    const unsigned lightSerial = fixedState.lightSerial;
     fixedState = a.fixed;
     fixedState.program = program;
-    fixedState.lightSerial++;
+    fixedState.lightSerial = lightSerial + 1;
     restoreCap(GL_BLEND, a.blend);
     restoreCap(GL_DEPTH_TEST, a.depthTest);
     restoreCap(GL_CULL_FACE, a.cullFace);
@@ -227,22 +229,22 @@ bool popAttributes() {
     return true;
 }
 
-void useProgram(GLuint program) {
+void setProgramInUse(GLuint program) {
     fixedState.program = program;
 }
 
 static void lookUpLocations(GLuint program, BuiltinLocations *at) {
     memset(at, 0, sizeof *at);
     at->known = true;
-    at->modelview = glGetUniformLocation(program, "lr_ModelViewMatrix");
-    at->projection = glGetUniformLocation(program, "lr_ProjectionMatrix");
-    at->modelviewProjection = glGetUniformLocation(program, "lr_ModelViewProjectionMatrix");
-    at->normal = glGetUniformLocation(program, "lr_NormalMatrix");
+    at->modelview = realGl.getUniformLocation(program, "lr_ModelViewMatrix");
+    at->projection = realGl.getUniformLocation(program, "lr_ProjectionMatrix");
+    at->modelviewProjection = realGl.getUniformLocation(program, "lr_ModelViewProjectionMatrix");
+    at->normal = realGl.getUniformLocation(program, "lr_NormalMatrix");
     for (int i = 0; i < FIXED_LIGHTS; i++)
         for (int m = 0; m < LIGHT_MEMBER_COUNT; m++) {
             char name[64];
             snprintf(name, sizeof name, "lr_LightSource[%d].%s", i, LIGHT_MEMBERS[m]);
-            at->light[i][m] = glGetUniformLocation(program, name);
+            at->light[i][m] = realGl.getUniformLocation(program, name);
             if (at->light[i][m] >= 0) at->usesLights = true;
         }
 }

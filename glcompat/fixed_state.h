@@ -42,7 +42,7 @@ bool pushAttributes();
 bool popAttributes();
 
 // Remembers the program in use.
-void useProgram(GLuint program);
+void setProgramInUse(GLuint program);
 // The built-in uniforms of the current program brought up to date (cheap when nothing changed).
 void uploadBuiltinUniforms();
 // Forgets what was uploaded to program (it was linked again).

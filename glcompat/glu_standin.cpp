@@ -12,7 +12,7 @@ static struct {
     uint8_t levels[2][MAX_MIPMAP_SIDE * MAX_MIPMAP_SIDE * 4];
 } mipmaps;
 
-void GLAPIENTRY perspectiveStandIn(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
+void GLAPIENTRY compatGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar) {
     const double radians = fovy / 2 * 3.14159265358979323846 / 180;
     const double deltaZ = zFar - zNear;
     const double sine = sin(radians);
@@ -46,7 +46,7 @@ static void cross(const float a[3], const float b[3], float out[3]) {
     out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
-void GLAPIENTRY lookAtStandIn(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY,
+void GLAPIENTRY compatGluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY,
                             GLdouble centreZ, GLdouble upX, GLdouble upY, GLdouble upZ) {
     float forward[3] = {(float)(centreX - eyeX), (float)(centreY - eyeY), (float)(centreZ - eyeZ)};
     float up[3] = {(float)upX, (float)upY, (float)upZ};
@@ -258,7 +258,7 @@ static void copyRows(const uint8_t *in, int width, int height, int components, i
     for (int y = 0; y < height; y++) memcpy(out + (size_t)y * width * components, in + (size_t)y * inRow, (size_t)width * components);
 }
 
-GLint GLAPIENTRY build2DMipmapsStandIn(GLenum target, GLint components, GLsizei width, GLsizei height, GLenum format,
+GLint GLAPIENTRY compatGluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height, GLenum format,
                                      GLenum type, const void *data) {
     const int channels = formatChannels(format);
     if (width < 1 || height < 1) return GLU_INVALID_VALUE;
@@ -280,7 +280,7 @@ GLint GLAPIENTRY build2DMipmapsStandIn(GLenum target, GLint components, GLsizei 
     }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     for (int l = 0;; l++) {
-        texImage2D(target, l, components, w, h, 0, format, GL_UNSIGNED_BYTE, level);
+        compatTexImage2D(target, l, components, w, h, 0, format, GL_UNSIGNED_BYTE, level);
         if (w == 1 && h == 1) break;
         halveBytes(channels, w, h, level, next);
         w = w > 1 ? w / 2 : 1;
@@ -293,7 +293,7 @@ GLint GLAPIENTRY build2DMipmapsStandIn(GLenum target, GLint components, GLsizei 
     return 0;
 }
 
-GLint GLAPIENTRY scaleImageStandIn(GLenum format, GLsizei widthIn, GLsizei heightIn, GLenum typeIn, const void *dataIn,
+GLint GLAPIENTRY compatGluScaleImage(GLenum format, GLsizei widthIn, GLsizei heightIn, GLenum typeIn, const void *dataIn,
                                  GLsizei widthOut, GLsizei heightOut, GLenum typeOut, GLvoid *dataOut) {
     const int channels = formatChannels(format);
     if (typeIn != GL_UNSIGNED_BYTE || typeOut != GL_UNSIGNED_BYTE || channels == 0) return GLU_INVALID_ENUM;

@@ -9,12 +9,12 @@
 
 constexpr int MAX_MIPMAP_SIDE = 2048;     // pixels per side a stand-in mipmap chain takes
 
-void GLAPIENTRY perspectiveStandIn(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
-void GLAPIENTRY lookAtStandIn(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY,
+void GLAPIENTRY compatGluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar);
+void GLAPIENTRY compatGluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY,
                             GLdouble centreZ, GLdouble upX, GLdouble upY, GLdouble upZ);
-GLint GLAPIENTRY build2DMipmapsStandIn(GLenum target, GLint components, GLsizei width, GLsizei height, GLenum format,
+GLint GLAPIENTRY compatGluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height, GLenum format,
                                      GLenum type, const void *data);
-GLint GLAPIENTRY scaleImageStandIn(GLenum format, GLsizei widthIn, GLsizei heightIn, GLenum typeIn, const void *dataIn,
+GLint GLAPIENTRY compatGluScaleImage(GLenum format, GLsizei widthIn, GLsizei heightIn, GLenum typeIn, const void *dataIn,
                                  GLsizei widthOut, GLsizei heightOut, GLenum typeOut, GLvoid *dataOut);
 
 // The side GLU rounds a picture's side to: the nearest power of two, halves rounding up.

@@ -114,9 +114,9 @@ static void createObjects() {
         glAttachShader(program, compile(GL_FRAGMENT_SHADER, FIXED_FRAGMENT[textured]));
         realGl.linkProgram(program);
         objects.program[textured] = program;
-        objects.mvp[textured] = glGetUniformLocation(program, "mvp");
+        objects.mvp[textured] = realGl.getUniformLocation(program, "mvp");
     }
-    objects.sampler = glGetUniformLocation(objects.program[1], "unit0");
+    objects.sampler = realGl.getUniformLocation(objects.program[1], "unit0");
     realGl.useProgram(objects.program[1]);
     glUniform1i(objects.sampler, 0);
     realGl.useProgram(fixedState.program);

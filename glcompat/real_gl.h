@@ -1,35 +1,21 @@
-// The ES context's own entry points behind the ones the layer takes over, for the layer's modules.
-// Filled by installCompatLayer before any of them runs; calls through them are not error-checked
-// on their own (the check after the engine's call covers them).
+// The ES context's own entry points behind the ones the layer takes over, and the layer's one way to
+// report; for the layer's modules. The table is generated from interceptions.h and filled by
+// installCompatLayer before any module runs; calls through it are not error-checked on their own
+// (the check after the engine's call covers them).
 #pragma once
-#include "platform/gl.h"
+#include "glcompat/interceptions.h"
 
 struct RealGl {
-    PFNGLENABLEPROC enable;
-    PFNGLDISABLEPROC disable;
-    PFNGLISENABLEDPROC isEnabled;
-    PFNGLGETFLOATVPROC getFloatv;
-    PFNGLGETINTEGERVPROC getIntegerv;
-    PFNGLHINTPROC hint;
-    PFNGLUSEPROGRAMPROC useProgram;
-    PFNGLSHADERSOURCEPROC shaderSource;
-    PFNGLLINKPROGRAMPROC linkProgram;
-    PFNGLGETUNIFORMLOCATIONPROC getUniformLocation;
-    PFNGLDRAWARRAYSPROC drawArrays;
-    PFNGLBINDTEXTUREPROC bindTexture;
-    PFNGLTEXIMAGE2DPROC texImage2D;
-    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage;
-    PFNGLREADPIXELSPROC readPixels;
-    PFNGLBEGINQUERYPROC beginQuery;
-    PFNGLENDQUERYPROC endQuery;
-    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer;
-    PFNGLCOPYTEXSUBIMAGE2DPROC copyTexSubImage2D;
-    PFNGLGENERATEMIPMAPPROC generateMipmap;
-    PFNGLTEXPARAMETERIPROC texParameteri;
-    PFNGLDELETETEXTURESPROC deleteTextures;
+#define REAL_GL_MEMBER(entry, standIn, member) decltype(glad_##entry) member;
+    COMPAT_REPLACED_ENTRY_POINTS(REAL_GL_MEMBER)
+#undef REAL_GL_MEMBER
+#define REAL_GL_CALLED_MEMBER(entry, member) decltype(glad_##entry) member;
+    COMPAT_CALLED_ENTRY_POINTS(REAL_GL_CALLED_MEMBER)
+#undef REAL_GL_CALLED_MEMBER
 };
 extern RealGl realGl;
 
+// Where reportCompat's lines go (null: nowhere); set by the installer.
+void setCompatReport(void (*report)(const char *line));
 // One line for whoever installed the layer (a call it cannot do as asked); printed by the caller.
 void reportCompat(const char *format, ...);

@@ -107,7 +107,7 @@ static int rowBytes(int width, int channels, int alignment) {
     return (bytes + alignment - 1) / alignment * alignment;
 }
 
-void GLAD_API_PTR texImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+void GLAD_API_PTR compatTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                 GLenum format, GLenum type, const void *pixels) {
     const GLenum textureFormat = unsizedFormat(internalFormat);
     const bool convert = textureFormat && type == GL_UNSIGNED_BYTE && formatChannels(format) &&
@@ -156,7 +156,7 @@ static GLenum standInFormat(GLenum internalFormat) {
     return internalFormat == GL_RGB || internalFormat == GL_RGB8 ? GL_RGB : GL_RGBA;
 }
 
-void GLAD_API_PTR texImage2DMultisample(GLenum target, GLsizei samples, GLenum internalFormat, GLsizei width, GLsizei height,
+void GLAD_API_PTR compatTexImage2DMultisample(GLenum target, GLsizei samples, GLenum internalFormat, GLsizei width, GLsizei height,
                            GLboolean fixedLocations) {
     (void)target;
     (void)fixedLocations;
@@ -173,8 +173,8 @@ void GLAD_API_PTR texImage2DMultisample(GLenum target, GLsizei samples, GLenum i
     if (samples > 1) reportCompat("glTexImage2DMultisample: %d samples drawn as one (ES 3.0 has no multisample textures)\n", samples);
     const GLenum format = standInFormat(internalFormat);
     realGl.texImage2D(GL_TEXTURE_2D, 0, (GLint)format, width, height, 0, format, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    realGl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    realGl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
 
 GLint multisampleStandInSamples() {
@@ -190,7 +190,7 @@ static void attachImage(GLenum framebufferTarget, GLuint texture, GLenum target,
 
 // Layer by layer (cube faces), a blit from one attached image to the other: the pixels are copied
 // exactly (same size, nearest). The scissor test is off for it, the framebuffer bindings come back.
-void GLAD_API_PTR copyImageSubData(GLuint source, GLenum sourceTarget, GLint sourceLevel, GLint sourceX, GLint sourceY,
+void GLAD_API_PTR compatCopyImageSubData(GLuint source, GLenum sourceTarget, GLint sourceLevel, GLint sourceX, GLint sourceY,
                       GLint sourceZ, GLuint destination, GLenum destinationTarget, GLint destinationLevel,
                       GLint destinationX, GLint destinationY, GLint destinationZ, GLsizei width, GLsizei height,
                       GLsizei depth) {
@@ -200,8 +200,8 @@ void GLAD_API_PTR copyImageSubData(GLuint source, GLenum sourceTarget, GLint sou
     realGl.getIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawBinding);
     const GLboolean scissor = realGl.isEnabled(GL_SCISSOR_TEST);
     if (scissor) realGl.disable(GL_SCISSOR_TEST);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, uploads.copyFramebuffers[0]);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, uploads.copyFramebuffers[1]);
+    realGl.bindFramebuffer(GL_READ_FRAMEBUFFER, uploads.copyFramebuffers[0]);
+    realGl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, uploads.copyFramebuffers[1]);
     for (int layer = 0; layer < depth; layer++) {
         attachImage(GL_READ_FRAMEBUFFER, source, sourceTarget, sourceLevel, sourceZ + layer);
         attachImage(GL_DRAW_FRAMEBUFFER, destination, destinationTarget, destinationLevel, destinationZ + layer);
@@ -211,14 +211,14 @@ void GLAD_API_PTR copyImageSubData(GLuint source, GLenum sourceTarget, GLint sou
     // Detached, so the copy framebuffers hold no texture alive and no feedback loop can form.
     realGl.framebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
     realGl.framebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, (GLuint)readBinding);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, (GLuint)drawBinding);
+    realGl.bindFramebuffer(GL_READ_FRAMEBUFFER, (GLuint)readBinding);
+    realGl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, (GLuint)drawBinding);
     if (scissor) realGl.enable(GL_SCISSOR_TEST);
 }
 
 // ES reads RGBA bytes on every context; other byte formats are read as that and converted, a band of
 // rows at a time, into rows of the pack alignment.
-void GLAD_API_PTR readPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void *pixels) {
+void GLAD_API_PTR compatReadPixels(GLint x, GLint y, GLsizei width, GLsizei height, GLenum format, GLenum type, void *pixels) {
     if (format == GL_RGBA || type != GL_UNSIGNED_BYTE || !formatChannels(format) || width <= 0) {
         realGl.readPixels(x, y, width, height, format, type, pixels);
         return;

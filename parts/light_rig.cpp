@@ -21,7 +21,7 @@ RigState rig;
 void resetLightRig() {
     rig = {};
     memcpy(rig.flash, FLASH_FLOOR, sizeof rig.flash);
-    rig.kickDepth[0] = rig.kickDepth[1] = KICK_DEPTH_START;
+    rig.kickDepth = KICK_DEPTH_START;
 }
 
 void buildFixedLightRig() {

@@ -25,9 +25,8 @@ struct RigState {
     float tumble[3];               // degrees about Z, Y and X
     float orbit[3];                // cube centre on its circle round the centre-piece
     float flash[4];                // additive tint of the lit draws
-    float kickDepth[2];            // 12 down to 0, lowered by 0.5 per frame of '4' or '5' in part A;
-                                   // the second lifts light 2 of the room setter, the first is kept
-                                   // for effects
+    float kickDepth;               // 12 down to 0, lowered by 0.5 per frame of '4' or '5' in part A;
+                                   // lifts light 2 of the room setter
     int partARunCalls;             // only grow: first-frame work of the run
     int partBRunCalls;
     MeshObject *cubeSlots[2];      // drawn with the cube transform

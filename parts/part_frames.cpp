@@ -36,10 +36,9 @@ static bool carriedOnly = false;
 void updateFlashAndKicks() {
     decayFlash(rig.flash, frameFactor);
     const bool kick = keyState.down[KEY_4] || keyState.down[KEY_5];
-    if (kick && rig.mode == RIG_PART_A)
-        for (int i = 0; i < 2; i++) rig.kickDepth[i] = fmaxf(KICK_DEPTH_FLOOR, rig.kickDepth[i] - 0.5f);
+    if (kick && rig.mode == RIG_PART_A) rig.kickDepth = fmaxf(KICK_DEPTH_FLOOR, rig.kickDepth - 0.5f);
     memcpy(meshShading.flash, rig.flash, sizeof rig.flash);
-    movingLightPosition[1] = MOVING_LIGHT_BASE_Y + (KICK_DEPTH_START - rig.kickDepth[1]) * 0.5f;
+    movingLightPosition[1] = MOVING_LIGHT_BASE_Y + (KICK_DEPTH_START - rig.kickDepth) * 0.5f;
 }
 
 // First frame of a visit: the camera in front of the centre-piece and the directional light box.

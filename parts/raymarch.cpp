@@ -18,19 +18,57 @@
 #include "core/state_blocks.h"   // the show's list of state blocks
 
 // --- settings ---------------------------------------------------------------------------------
-constexpr int REFRACT_MODE = 1;              // 1: refract the environment through the surface
+constexpr int REFRACT_MODE = 1;              // 1: refract the environment through the surface; the show never changes it
 constexpr float REFRACT_FACTOR = 0.45f;
 constexpr float NORMAL_EPSILON = 0.005f;     // show units
 constexpr int STEP_COUNT = 70;               // march steps per ray
 constexpr float MARCH_PRECISION = 0.0001f;   // hit distance next to the eye, show units; grows with the ray
 constexpr float DEPTH_MULTIPLIER = 20.0f;    // room depth is stored divided by this
 constexpr float DEPTH_MAXIMUM = 19.3872f;    // stored depths at or beyond this are "no surface"
-constexpr int DEPTH_VIEW = 0;                // 1 shows the depth maps instead of the picture
-constexpr bool RAYMARCH_ENABLED = true;      // false: the room colour is passed through
+constexpr int DEPTH_VIEW = 0;                // 1 shows the depth maps instead of the picture; the show never changes it
+constexpr bool RAYMARCH_ENABLED = true;      // false: the room colour is passed through; the show never changes it
 constexpr float EXIT_ANGLE = 12.56f;         // radians the scene-0 piece turns while it unfolds
 constexpr float DISPLACEMENT_START = 0.35f;  // show units
 constexpr float DISPLACEMENT_STEP = 0.05f;   // per injected 'O' (up) or 'I' (down)
 constexpr float CURVE_SCROLL_RATE = 0.02f;   // segments per 60 Hz frame the scene-4 colours travel
+
+// --- choreography: times, rates and factors ------------------------------------------------------
+// Rates are per 60 Hz frame of part time (partFrames) or of show time (frameTime / FRAME_MS).
+constexpr float FRAMES_PER_SECOND = 60.0f;          // 60 Hz frames in a second of part time
+constexpr float SHOW_PI = 3.14f;                    // pi as the choreography rounds it
+constexpr float SHOW_FULL_TURN = 6.28f;             // radians, a full turn as the choreography rounds it
+constexpr float FULL_CIRCLE = 360.0f;               // degrees at which the turning angles wrap
+constexpr float SCENE2_SPEED = 1.15f;               // the scene-2 gem's clocks run this much faster
+// iTime and iTimetwist, in the shader's time units.
+constexpr float SHADER_TIME_RATE = 0.04f;           // per 60 Hz frame
+constexpr float SHADER_TIME_PHASE = 0.785f;         // added to every scene's time
+constexpr float SCENE2_TIME_PHASE = 0.5233334f;     // added on top for scene 2
+// Turning of the piece, degrees per 60 Hz frame: t1, t2, t3 (x, y, z) of part time, the two
+// rotations of show time.
+constexpr float T1_RATES[3] = {1.0f, 0.8f, 1.4f};
+constexpr float T2_RATES[3] = {1.2f, 1.0f, 0.6f};
+constexpr float T3_RATES[3] = {1.4f, 0.6f, 1.8f};
+constexpr float ROTATION_RATES[3] = {0.33333334f, 0.53333336f, 0.8666667f};   // 20, 32 and 52 degrees a second
+constexpr float ROTATION2_RATES[3] = {0.35f, 0.5f, 0.8f};
+// Appear/disappear (masterscale): progress 0 to 1 appears, 1 to 2 disappears.
+constexpr float APPEAR_RATE = 0.015634816f;         // progress per 60 Hz frame: 0 to 2 in 128 frames (2.13 s)
+constexpr float FIRST_DISAPPEAR_SPEED = 2.3f;       // the first transition disappears this much faster
+constexpr float APPEAR_OVERSHOOT = 1.2f;            // later transitions overshoot to this scale and fold back
+constexpr float FIRST_APPEAR_CURVE = 0.85f;         // exponent of the first transition's scale
+// Scene 0's twist: it starts, unfolds once, and the noise ramps in, at these seconds of part time.
+constexpr float TWIST_START_S = 4.0f;
+constexpr float TWIST_OUT_S = 15.7f;                // scaled by the scene's speed
+constexpr float NOISE_START_S = 1.0f;
+constexpr float NOISE_CLOCK_CAP_S = 5.0f;           // the part clock the noise reads stops here
+constexpr float TWIST_FADE_RATE = 0.004166667f;     // twist fade per 60 Hz frame: 0 to 1 in 240 frames (4 s)
+constexpr float TWIST_OUT_SLOWDOWN = 1.5f;          // the unfold fades in this many times slower (6 s)
+constexpr float TWIST_FADE_CURVE = 1.25f;           // exponent of the twist fade
+constexpr float TWIST_OUT_CURVE = 0.75f;            // exponent of the unfold's progress before its quarter turn
+constexpr float NOISE_FADE_RATE = 0.0055555557f;    // noise progress per 60 Hz frame: 1 in 180 frames (3 s)
+constexpr float NOISE_PROGRESS_CAP = 3.0f;
+// Scene 2's bounce path: 20 entries per 60 Hz frame of part time, held at its last after a minute.
+constexpr float BOUNCE_PATH_FRAMES = 3600.0f;       // 60 Hz frames, one minute
+constexpr float BOUNCE_ENTRIES_PER_FRAME = 20.0f;
 
 // The piece's bounding sphere as setUpPiece in raymarch1.frag sets it up: object units scaled by
 // PIECE_SCALE x masterscale x scale; the scene-2 crystal hops between these heights (object units,
@@ -115,18 +153,18 @@ float reflectShowTime(float value) {
 float appearScale(float p, int transition, int scene) {
     float s;
     if (p < 1.0f) {
-        s = (sinf((p + 0.5f) * 3.14f) + 1.0f) / 2.0f;
+        s = (sinf((p + 0.5f) * SHOW_PI) + 1.0f) / 2.0f;
         if (s < 0.0f) s = 0.0f;
         if (transition == 1 && s < 0.05f) s = 0.0f;
     } else {
         float q = p - 1.0f;
-        if (transition == 0) q = fminf(1.0f, (p - 1.0f) * 2.3f);
-        s = (sinf(((1.0f - q) + 0.5f) * 3.14f) + 1.0f) / 2.0f;
+        if (transition == 0) q = fminf(1.0f, (p - 1.0f) * FIRST_DISAPPEAR_SPEED);
+        s = (sinf(((1.0f - q) + 0.5f) * SHOW_PI) + 1.0f) / 2.0f;
     }
-    // Later transitions overshoot to 1.2 and fold back below 1.
-    const float m = transition == 0 ? 1.0f : 1.2f;
+    // Later transitions overshoot and fold back below 1.
+    const float m = transition == 0 ? 1.0f : APPEAR_OVERSHOOT;
     const float v = m * s <= 1.0f ? m * s : m - (m * s - 1.0f);
-    if (transition == 0) return powf(v, 0.85f);
+    if (transition == 0) return powf(v, FIRST_APPEAR_CURVE);
     // Only part B's gem (scene 2) keeps the small scales of its second transition.
     if (transition == 1 && scene != 2 && v < 0.1f) return 0.0f;
     return v;
@@ -134,7 +172,7 @@ float appearScale(float p, int transition, int scene) {
 
 int bouncePathIndex(float frames) {
     // The index for a full minute is one past the table: hold the last entry.
-    const int index = (int)(fminf(3600.0f, frames) * 20.0f);
+    const int index = (int)(fminf(BOUNCE_PATH_FRAMES, frames) * BOUNCE_ENTRIES_PER_FRAME);
     if (index < 0) return 0;
     return index < BOUNCE_PATH_LENGTH ? index : BOUNCE_PATH_LENGTH - 1;
 }
@@ -170,15 +208,15 @@ static float partFrames() {
     return (float)(frameTime - partstarttime) / FRAME_MS;
 }
 
-// iTime and iTimetwist: show time in 0.04 per frame, reflected, with the scene's phase offset.
+// iTime and iTimetwist: the shader's time at its rate, reflected, with the scene's phase offset.
 static float showTime(float frames, float speed, int scene) {
-    return reflectShowTime(speed * 0.04f * frames) + 0.785f + (scene == 2 ? 0.5233334f : 0.0f);
+    return reflectShowTime(speed * SHADER_TIME_RATE * frames) + SHADER_TIME_PHASE +
+           (scene == 2 ? SCENE2_TIME_PHASE : 0.0f);
 }
 
-static void wrappedAngles(float frames, float r0, float r1, float r2, float out[3]) {
-    out[0] = wrapPartTimer(frames * r0, 360.0f);
-    out[1] = wrapPartTimer(frames * r1, 360.0f);
-    out[2] = wrapPartTimer(frames * r2, 360.0f);
+// Degrees after frames at the three rates (degrees per 60 Hz frame), wrapped to a full circle.
+static void wrappedAngles(float frames, const float rates[3], float out[3]) {
+    for (int axis = 0; axis < 3; axis++) out[axis] = wrapPartTimer(frames * rates[axis], FULL_CIRCLE);
 }
 
 // Half the vertical extent, in normalised device units, of a unit segment standing on the origin
@@ -202,7 +240,7 @@ static void stepAppear(int scene) {
         appear.start = keyState.downTime[KEY_I];
     }
     if (!appear.running) return;
-    const float p = fminf(2.0f, (float)(frameTime - appear.start) / FRAME_MS * 0.015634816f);
+    const float p = fminf(2.0f, (float)(frameTime - appear.start) / FRAME_MS * APPEAR_RATE);
     if (p >= 2.0f) {
         appear.counter++;
         appear.running = false;
@@ -212,43 +250,44 @@ static void stepAppear(int scene) {
     appear.masterscale = appearScale(p, appear.counter, scene);
 }
 
-// Scene 0: the twist starts after 4 s, unfolds once after 15.7 s; the noise ramps in after 1 s.
+// Scene 0: the twist starts, unfolds once, and the noise ramps in, at their seconds of part time.
 static void stepTwist(float frames, float speed) {
     if (partFrameCounter <= 2) {
         twist.started = twist.outStarted = false;
         twist.counter = 0;
     }
-    const float a = fminf(4.0f, frames / 60.0f);
-    if (a >= 4.0f && !twist.started && twist.counter == 0) {
+    const float a = fminf(TWIST_START_S, frames / FRAMES_PER_SECOND);
+    if (a >= TWIST_START_S && !twist.started && twist.counter == 0) {
         twist.started = true;
         twist.start = frameTime;
     }
-    const float b = fminf(15.7f, speed * frames / 60.0f);
-    if (b >= 15.7f && !twist.outStarted) {
+    const float b = fminf(TWIST_OUT_S, speed * frames / FRAMES_PER_SECOND);
+    if (b >= TWIST_OUT_S && !twist.outStarted) {
         twist.outStarted = true;
         twist.outStart = frameTime;
         twist.frozenTime = frameTime;
         twist.counter++;
     }
-    if (fminf(5.0f, frames / 60.0f) < 1.0f) twist.noiseStart = frameTime;
+    if (fminf(NOISE_CLOCK_CAP_S, frames / FRAMES_PER_SECOND) < NOISE_START_S) twist.noiseStart = frameTime;
 }
 
 // The twist's uniforms from its state (scene 0).
 static void twistUniforms(float frames, float speed, RaymarchUniforms *u) {
     u->twistfader = 0.0f;
     if (twist.started) {
-        const float w = fminf(1.0f, (float)(frameTime - twist.start) / FRAME_MS * speed * 0.004166667f);
-        u->twistfader = powf(w, 1.25f);
+        const float w = fminf(1.0f, (float)(frameTime - twist.start) / FRAME_MS * speed * TWIST_FADE_RATE);
+        u->twistfader = powf(w, TWIST_FADE_CURVE);
     }
     u->twistoutrofader = 0.0f;
     if (twist.outStarted) {
-        const float t = fminf(1.0f, (float)(frameTime - twist.outStart) / FRAME_MS * speed * 0.004166667f / 1.5f);
-        u->twistoutrofader = sinf(powf(t, 0.75f) * 6.28f * 0.25f);
+        const float t = fminf(1.0f, (float)(frameTime - twist.outStart) / FRAME_MS * speed * TWIST_FADE_RATE /
+                                        TWIST_OUT_SLOWDOWN);
+        u->twistoutrofader = sinf(powf(t, TWIST_OUT_CURVE) * SHOW_FULL_TURN * 0.25f);   // up to a quarter turn
     }
-    const float k = fminf(5.0f, frames / 60.0f);
+    const float k = fminf(NOISE_CLOCK_CAP_S, frames / FRAMES_PER_SECOND);
     u->noisefade = 0.0f;
-    if (k >= 1.0f) {
-        const float n = fminf(3.0f, (float)(frameTime - twist.noiseStart) / FRAME_MS * 0.0055555557f);
+    if (k >= NOISE_START_S) {
+        const float n = fminf(NOISE_PROGRESS_CAP, (float)(frameTime - twist.noiseStart) / FRAME_MS * NOISE_FADE_RATE);
         u->noisefade = 1.0f - 2.0f * n * n;
     }
 }
@@ -473,7 +512,7 @@ void resetRaymarchChoreography() {
 
 void stepRaymarchChoreography(int scene, const float cameraProjection[16]) {
     stepAppear(scene);
-    const float speed = scene == 2 ? 1.15f : 1.0f;
+    const float speed = scene == 2 ? SCENE2_SPEED : 1.0f;
     if (scene == 0) stepTwist(partFrames(), speed);
     shadowDisplaceY = lastProjectedExtent + displaceYCorrection;
     if (scene == 2) {
@@ -485,7 +524,7 @@ void stepRaymarchChoreography(int scene, const float cameraProjection[16]) {
 void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float projection[16],
                              RaymarchUniforms *u) {
     const float frames = partFrames();
-    const float speed = scene == 2 ? 1.15f : 1.0f;
+    const float speed = scene == 2 ? SCENE2_SPEED : 1.0f;
     u->noisefade = u->twistfader = u->twistoutrofader = 0.0f;
     if (scene == 0) twistUniforms(frames, speed, u);
 
@@ -506,9 +545,9 @@ void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float pr
     u->depthmult = DEPTH_MULTIPLIER;
     u->depthmax = DEPTH_MAXIMUM;
     u->showdepthmap = DEPTH_VIEW;
-    wrappedAngles(frames, 1.0f, 0.8f, 1.4f, u->t1);
-    wrappedAngles(frames, 1.2f, 1.0f, 0.6f, u->t2);
-    wrappedAngles(frames, 1.4f, 0.6f, 1.8f, u->t3);
+    wrappedAngles(frames, T1_RATES, u->t1);
+    wrappedAngles(frames, T2_RATES, u->t2);
+    wrappedAngles(frames, T3_RATES, u->t3);
 
     const float g = (float)frameTime / FRAME_MS;
     float angles[3];
@@ -518,14 +557,14 @@ void prepareRaymarchUniforms(int scene, const RaymarchInputs *in, const float pr
         angles[1] = bouncePath.y[index];
         angles[2] = bouncePath.z[index];
     } else {
-        wrappedAngles(g, 0.33333334f, 0.53333336f, 0.8666667f, angles);
+        wrappedAngles(g, ROTATION_RATES, angles);
     }
     rotationMatrix(angles, u->Rotation);
     u->sceneselect = scene;
     const float displaceY = in->toShadowMap ? shadowDisplaceY : lastProjectedExtent + displaceYCorrection;
     u->bnzdisplacey = scene == 2 ? displaceY : 0.0f;
     u->ddcscroll = -wrapPartTimer(frames * CURVE_SCROLL_RATE, (float)CURVE_SEGMENT_COUNT);
-    wrappedAngles(g, 0.35f, 0.5f, 0.8f, angles);
+    wrappedAngles(g, ROTATION2_RATES, angles);
     rotationMatrix(angles, u->Rotation2);
     for (int e = 0; e < 9; e++) u->mat3cam[e] = pass.baseProjection[e];
     for (int e = 0; e < 16; e++) u->mat4cam[e] = projection[e];

@@ -13,6 +13,7 @@
 
 constexpr Uint64 ESCAPE_LOOK_MS = 4;     // the Escape state is read from the event queue at most this often
 constexpr int KEY_QUEUE_CAPACITY = 64;   // presses between two reads; a frame here lasts up to a second
+constexpr int MOUSE_QUEUE_CAPACITY = 16;  // left-button events between two reads; drags are merged
 
 // Windows virtual-key codes of the keys the edit mode reads.
 static const struct {
@@ -24,21 +25,20 @@ static const struct {
     {SDLK_l, 0x4C},
 };
 
-// Key presses not yet read, a ring; the oldest are dropped when it is full.
-static struct {
-    int keys[KEY_QUEUE_CAPACITY];
-    int first, count;
-} keyQueue;
+struct InputEvent {
+    int kind;     // a key press's virtual-key code, or MOUSE_PRESS, MOUSE_DRAG or MOUSE_RELEASE
+    float x, y;   // of a mouse event: fractions of the window, from its top left
+};
 
-// Left-button events not yet read, a ring; a drag keeps only its latest position.
-constexpr int MOUSE_QUEUE_CAPACITY = 16;
-static struct {
-    struct {
-        int kind;     // MOUSE_PRESS, MOUSE_DRAG or MOUSE_RELEASE
-        float x, y;   // fractions of the window, from its top left
-    } events[MOUSE_QUEUE_CAPACITY];
-    int first, count;
-} mouseQueue;
+// Events not yet read, a ring; the oldest are dropped when it is full.
+struct EventRing {
+    InputEvent events[KEY_QUEUE_CAPACITY];   // the larger of the capacities; a ring uses `capacity`
+    int capacity, first, count;
+};
+
+// Filled by the event pump, emptied by the reads; live for the run.
+static EventRing keyQueue = {{}, KEY_QUEUE_CAPACITY, 0, 0};       // key presses
+static EventRing mouseQueue = {{}, MOUSE_QUEUE_CAPACITY, 0, 0};   // left-button events; a drag keeps its latest position
 
 static struct {
     SDL_Window *window;
@@ -258,12 +258,30 @@ int64_t platformFrequency() {
     return (int64_t)SDL_GetPerformanceFrequency();
 }
 
-static void queueKey(int virtualKey) {
-    if (keyQueue.count == KEY_QUEUE_CAPACITY) {
-        keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_CAPACITY;
-        keyQueue.count--;
+// The slot of a new event at the ring's end; the oldest event makes room when the ring is full.
+static InputEvent &pushEvent(EventRing &ring) {
+    if (ring.count == ring.capacity) {
+        ring.first = (ring.first + 1) % ring.capacity;
+        ring.count--;
     }
-    keyQueue.keys[(keyQueue.first + keyQueue.count++) % KEY_QUEUE_CAPACITY] = virtualKey;
+    return ring.events[(ring.first + ring.count++) % ring.capacity];
+}
+
+// The newest event not yet read, null when there is none.
+static InputEvent *newestEvent(EventRing &ring) {
+    return ring.count > 0 ? &ring.events[(ring.first + ring.count - 1) % ring.capacity] : nullptr;
+}
+
+static bool popEvent(EventRing &ring, InputEvent *event) {
+    if (ring.count == 0) return false;
+    *event = ring.events[ring.first];
+    ring.first = (ring.first + 1) % ring.capacity;
+    ring.count--;
+    return true;
+}
+
+static void queueKey(int virtualKey) {
+    pushEvent(keyQueue) = {virtualKey, 0.0f, 0.0f};
 }
 
 static void queueEditKey(const SDL_KeyboardEvent &key) {
@@ -276,20 +294,9 @@ static void queueMouse(int kind, int x, int y) {
     int width = 0, height = 0;
     if (host.window) SDL_GetWindowSize(host.window, &width, &height);
     if (width <= 0 || height <= 0) return;
-    const int last = (mouseQueue.first + mouseQueue.count - 1) % MOUSE_QUEUE_CAPACITY;
-    if (kind == MOUSE_DRAG && mouseQueue.count > 0 && mouseQueue.events[last].kind == MOUSE_DRAG) {
-        mouseQueue.events[last].x = (float)x / (float)width;
-        mouseQueue.events[last].y = (float)y / (float)height;
-        return;
-    }
-    if (mouseQueue.count == MOUSE_QUEUE_CAPACITY) {
-        mouseQueue.first = (mouseQueue.first + 1) % MOUSE_QUEUE_CAPACITY;
-        mouseQueue.count--;
-    }
-    auto &event = mouseQueue.events[(mouseQueue.first + mouseQueue.count++) % MOUSE_QUEUE_CAPACITY];
-    event.kind = kind;
-    event.x = (float)x / (float)width;
-    event.y = (float)y / (float)height;
+    InputEvent *newest = newestEvent(mouseQueue);
+    InputEvent &event = kind == MOUSE_DRAG && newest && newest->kind == MOUSE_DRAG ? *newest : pushEvent(mouseQueue);
+    event = {kind, (float)x / (float)width, (float)y / (float)height};
 }
 
 static void queueMouseEvent(const SDL_Event &event) {
@@ -303,10 +310,8 @@ static void queueMouseEvent(const SDL_Event &event) {
 
 int platformNextMouseEvent(float *x, float *y) {
     platformPumpEvents();
-    if (mouseQueue.count == 0) return 0;
-    const auto &event = mouseQueue.events[mouseQueue.first];
-    mouseQueue.first = (mouseQueue.first + 1) % MOUSE_QUEUE_CAPACITY;
-    mouseQueue.count--;
+    InputEvent event;
+    if (!popEvent(mouseQueue, &event)) return 0;
     *x = event.x;
     *y = event.y;
     return event.kind;
@@ -330,11 +335,8 @@ void platformPumpEvents() {
 
 int platformNextKeyPress() {
     platformPumpEvents();
-    if (keyQueue.count == 0) return 0;
-    const int key = keyQueue.keys[keyQueue.first];
-    keyQueue.first = (keyQueue.first + 1) % KEY_QUEUE_CAPACITY;
-    keyQueue.count--;
-    return key;
+    InputEvent event;
+    return popEvent(keyQueue, &event) ? event.kind : 0;
 }
 
 int platformEscapeState() {

@@ -27,7 +27,7 @@ struct CompositeState {
 
 // Written only by the composite (and its reset): testfactor scales the film grain; fadeLevel is
 // 0..1 once the fade to black has started. The mesh renderers read testfactor.
-extern float testfactor;
+extern float testfactor;   // the show never changes it (1)
 extern float fadeLevel;
 
 // Builds the composite programs and loads overlay1.tga, blackscreen.tga / black.tga (one slot),

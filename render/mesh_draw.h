@@ -17,17 +17,18 @@ constexpr int MAX_RECEIVER_PROGRAMS = 8;   // spot/area-light receiver programs 
 
 enum EnvironmentMode { ENVIRONMENT_NONE = 0, ENVIRONMENT_CUBE = 1, ENVIRONMENT_LIGHT_MAP = 2 };
 
-// Set by the parts and the loading sequence; read by every lit draw.
+// Read by every lit draw. The parts set the environment mode and the flash, the loading sequence the
+// environment cube map; the others keep their start values.
 struct MeshShading {
-    float shininess;
+    float shininess;            // the show never changes it
     int environmentMode;        // consumed (reset to ENVIRONMENT_NONE) by the next drawMeshLit
-    bool glenz;                 // next drawMeshLit in mode NONE reads shmap3 as glenzMap; cleared by it
-    int method;
-    float fogzfactor;           // fog density per world unit of camera distance; 0 = none
+    bool glenz;                 // next drawMeshLit in mode NONE reads shmap3 as glenzMap; the show never sets it
+    int method;                 // the show never changes it
+    float fogzfactor;           // fog density per world unit of camera distance; the show never changes it (0)
     float flash[4];             // additive tint
-    int usemvp;                 // spot depth program: position from depthMVP (1) or the GL matrices
-    int renderingmirror;        // stays 0 in this show
-    float clipeq[4];            // stays 0
+    int usemvp;                 // spot depth program: position from depthMVP (1) or the GL matrices; the show never changes it
+    int renderingmirror;        // the show never changes it (0)
+    float clipeq[4];            // the show never changes it (0)
     GLuint environmentCubeMap;  // cube-map texture of the room, made at load
 };
 // Owned by the mesh renderers; the part frames write the flash every frame and the loading sequence
@@ -40,7 +41,7 @@ struct AreaLightPanels {
     float pnormals[MAX_AREA_PANELS][3];
     float right[MAX_AREA_PANELS][3];
 };
-extern AreaLightPanels areaPanels;
+extern AreaLightPanels areaPanels;   // sent by the lit draws; the show never changes it (no area lights)
 
 // Key component order: which stored component feeds x, y and z [0, 1, 2]. Euler order: the axis
 // (0 = X, 1 = Y, 2 = Z) of each factor of R = R[o0] R[o1] R[o2] [1, 2, 0].

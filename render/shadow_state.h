@@ -1,5 +1,5 @@
 // The shadow and clip-plane state the mesh draws send: lights, matrices, switches and planes. The
-// light rig and the parts set the lights; the shadow passes compute the matrices.
+// light rig and the part frames set the lights; the shadow passes compute the matrices.
 #pragma once
 
 #include "render/render_targets.h"   // SPOT_LIGHT_COUNT
@@ -11,12 +11,12 @@
 constexpr float SPOT_DEPTH_RANGE = 100.0f;   // world units behind the spot depth values
 
 struct ShadowState {
-    // Directional light, set by the parts when they start.
+    // Directional light, set by the part frames on a part's first frame.
     float lightPosition[3];   // L
     float boxScale;           // s: the light box spans +-150 s
     float depthScale;         // k: the light box depth spans +-600 k
-    float bias;               // receiver depth offset per unit of light distance (x 0.4 in the spot receivers)
-    float anglebias;          // extra offset per unit of distance and of tan(incidence angle)
+    float bias;               // receiver depth offset per unit of light distance (x 0.4 in the spot receivers); the show never changes it
+    float anglebias;          // extra offset per unit of distance and of tan(incidence angle); the show never changes it
     // Spot lights, placed by the light rig. The current pair is the light drawSpotDepth renders.
     float spotEye[SPOT_LIGHT_COUNT][3];
     float spotTarget[SPOT_LIGHT_COUNT][3];
@@ -34,7 +34,7 @@ struct ShadowState {
     // Clip planes: a part that draws clipped sets renderingclipper to 1 and the planes, draws,
     // and sets it back to 0. Draws send the planes only while it is 1, so a program keeps its
     // last planes; clipped drawing should use programs of its own.
-    int renderingclipper;
+    int renderingclipper;   // the show never changes it: no part draws clipped
     float clipeq1[4];
     float clipeq2[4];
 };

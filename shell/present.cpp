@@ -5,10 +5,12 @@
 // When the picture cannot go to the window directly, the loader's glBindFramebuffer entry is
 // replaced by one that maps 0 to an off-screen framebuffer of the show's size, and the draw/read
 // buffer entries translate the window's buffer names (GL_BACK, ...) to its colour attachment, so
-// none of that code needs to know.
+// none of that code needs to know. The entries are those of SCREEN_TARGET_REDIRECTS, the outermost
+// of the interceptions glcompat/interceptions.h lists in order.
 #include "shell/present.h"
 
 #include "core/diagnostics.h"
+#include "glcompat/interceptions.h"   // the redirect's entries, beside the layer's
 #include "platform/gl.h"
 #include "platform/platform.h"
 
@@ -20,10 +22,9 @@ static struct {
     GLuint colour;          // RGBA8 renderbuffer
     GLuint depth;           // renderbuffer in the window's own depth(/stencil) format
     // The loader's entries (still error-checked) that the redirecting ones call.
-    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer;
-    PFNGLDRAWBUFFERPROC drawBuffer;
-    PFNGLDRAWBUFFERSPROC drawBuffers;
-    PFNGLREADBUFFERPROC readBuffer;
+#define KEPT_ENTRY(entry, redirect, member) decltype(glad_debug_##entry) member;
+    SCREEN_TARGET_REDIRECTS(KEPT_ENTRY)
+#undef KEPT_ENTRY
     void (*overlay)(int drawableWidth, int drawableHeight);   // edit mode's read-outs over the picture
 } screen;
 
@@ -121,14 +122,9 @@ static void createScreenTarget() {
 }
 
 static void installRedirect() {
-    screen.bindFramebuffer = glad_debug_glBindFramebuffer;
-    screen.drawBuffer = glad_debug_glDrawBuffer;
-    screen.drawBuffers = glad_debug_glDrawBuffers;
-    screen.readBuffer = glad_debug_glReadBuffer;
-    glad_debug_glBindFramebuffer = redirectBindFramebuffer;
-    glad_debug_glDrawBuffer = redirectDrawBuffer;
-    glad_debug_glDrawBuffers = redirectDrawBuffers;
-    glad_debug_glReadBuffer = redirectReadBuffer;
+#define INSTALL_REDIRECT(entry, redirect, member) INTERCEPT_ENTRY(glad_debug_##entry, screen.member, redirect);
+    SCREEN_TARGET_REDIRECTS(INSTALL_REDIRECT)
+#undef INSTALL_REDIRECT
 }
 
 static void presentToWindow() {

@@ -137,3 +137,58 @@ TEST(CompatDraw, DisplayListPlaysUnderTheMatricesOfItsCall) {
     };
     expectPicture(boxes, 3);
 }
+
+static void drawSquare(float x, float y) {
+    glBegin(GL_QUADS);
+    glVertex2f(x, y);
+    glVertex2f(x + 20.0f, y);
+    glVertex2f(x + 20.0f, y + 20.0f);
+    glVertex2f(x, y + 20.0f);
+    glEnd();
+}
+
+// A program that reads the built-in matrices and light 0 sees each change made since its previous
+// draw: a popped matrix, restored attributes and a set light each come straight before a draw, so
+// a layer that kept what it uploaded for the draw before would put the square in the wrong place or
+// colour. A material set is among them too: no built-in a program reads holds it, and the light's
+// colour must come through unchanged.
+TEST(CompatDraw, BuiltinStateReachesTheDrawRightAfterEachChange) {
+    if (!openTestGlContext()) GTEST_SKIP() << "no display";
+    startPicture();
+    const GLuint program = buildTestProgram(
+        "#version 120\nvoid main() { gl_Position = gl_ModelViewProjectionMatrix * gl_Vertex; }\n",
+        "#version 120\nvoid main() { gl_FragColor = vec4(gl_LightSource[0].diffuse.rgb, 1.0); }\n");
+    const float red[4] = {1.0f, 0.0f, 0.0f, 1.0f}, green[4] = {0.0f, 1.0f, LEVEL_51, 1.0f};
+    const float blue[4] = {0.0f, 0.0f, 1.0f, 1.0f}, grey[4] = {LEVEL_51, LEVEL_51, LEVEL_51, 1.0f};
+    glUseProgram(program);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, red);
+    drawSquare(10.0f, 10.0f);
+    // Translated inside a push, then popped: the next square lands where it is drawn.
+    glPushMatrix();
+    glTranslatef(40.0f, 60.0f, 0.0f);
+    drawSquare(10.0f, 10.0f);
+    glPopMatrix();
+    drawSquare(40.0f, 10.0f);
+    // A light set.
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, green);
+    drawSquare(70.0f, 10.0f);
+    // A light changed inside a push of the attributes and drawn with, then restored.
+    glPushAttrib(GL_LIGHTING_BIT);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, blue);
+    drawSquare(100.0f, 10.0f);
+    glPopAttrib();
+    drawSquare(130.0f, 10.0f);
+    // A material set.
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
+    drawSquare(160.0f, 10.0f);
+    glUseProgram(0);
+    glDeleteProgram(program);
+    readPicture();
+    const Box boxes[] = {
+        {10, 10, 30, 30, 255, 0, 0},       {50, 70, 70, 90, 255, 0, 0},   {40, 10, 60, 30, 255, 0, 0},
+        {70, 10, 90, 30, 0, 255, 51},      {100, 10, 120, 30, 0, 0, 255}, {130, 10, 150, 30, 0, 255, 51},
+        {160, 10, 180, 30, 0, 255, 51},
+    };
+    expectPicture(boxes, 7);
+    EXPECT_EQ(GL_NO_ERROR, glGetError());
+}

@@ -50,8 +50,8 @@ static void callLayer(const MatrixCalls &c) {
     resetMatrixStacks();
     matrixMode(GL_PROJECTION);
     loadIdentity();
-    perspectiveStandIn(c.fov, c.aspect, c.nearZ, c.farZ);
-    lookAtStandIn(c.eye[0], c.eye[1], c.eye[2], c.centre[0], c.centre[1], c.centre[2], c.up[0], c.up[1], c.up[2]);
+    compatGluPerspective(c.fov, c.aspect, c.nearZ, c.farZ);
+    compatGluLookAt(c.eye[0], c.eye[1], c.eye[2], c.centre[0], c.centre[1], c.centre[2], c.up[0], c.up[1], c.up[2]);
     matrixMode(GL_MODELVIEW);
     loadIdentity();
     translate(c.translation[0], c.translation[1], c.translation[2]);
@@ -172,7 +172,7 @@ TEST(CompatOracle, ScaledImagesAreGlusOwnBitForBit) {
         const int bytes = c.widthOut * c.heightOut * c.components;
         ASSERT_EQ(0, ::gluScaleImage(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
                                      GL_UNSIGNED_BYTE, expected));
-        ASSERT_EQ(0, scaleImageStandIn(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
+        ASSERT_EQ(0, compatGluScaleImage(c.format, c.width, c.height, GL_UNSIGNED_BYTE, pixels, c.widthOut, c.heightOut,
                                        GL_UNSIGNED_BYTE, actual));
         int differing = 0;
         for (int i = 0; i < bytes; i++) differing += expected[i] != actual[i];
@@ -205,28 +205,20 @@ static const char *CUBE_FRAGMENT =
     "    gl_FragColor = level < 0.0 ? textureCube(cube, dir) : textureLod(cube, dir, level * (uv.x + 1.0));\n"
     "}\n";
 
-static GLuint buildCubeProgram(const char *vertex, const char *fragment) {
-    const GLuint program = glCreateProgram();
-    const char *sources[2] = {vertex, fragment};
-    const GLenum stages[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
-    for (int i = 0; i < 2; i++) {
-        const GLuint shader = glCreateShader(stages[i]);
-        glShaderSource(shader, 1, &sources[i], nullptr);
-        glCompileShader(shader);
-        GLint ok = 0;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-        char log[1024] = "";
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        EXPECT_TRUE(ok) << log << "\n" << sources[i];
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glBindAttribLocation(program, 0, "position");
-    glLinkProgram(program);
-    GLint linked = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    EXPECT_TRUE(linked);
-    return program;
+// A framebuffer of one RGBA8 renderbuffer of the size, bound, with the viewport on it and depth
+// test and blending off.
+static GLuint bindColourTarget(int width, int height, GLuint *colour) {
+    GLuint framebuffer = 0;
+    glGenFramebuffers(1, &framebuffer);
+    glGenRenderbuffers(1, colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, *colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, *colour);
+    glViewport(0, 0, width, height);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    return framebuffer;
 }
 
 // Six faces of noise (neighbouring texels far apart, so any change of weights shows), mipmapped
@@ -254,6 +246,27 @@ static void makeCubeFaces(GLenum target) {
     glGenerateMipmap(target);
 }
 
+// The desktop program of CUBE_VERTEX and the fragment source, and the one of their translations.
+static bool buildDesktopAndTranslated(const char *fragmentSource, GLuint programs[2]) {
+    static char vertex[4096], fragment[16384];
+    EXPECT_TRUE(translateShaderSource(CUBE_VERTEX, STAGE_VERTEX, vertex, sizeof vertex)) << vertex;
+    EXPECT_TRUE(translateShaderSource(fragmentSource, STAGE_FRAGMENT, fragment, sizeof fragment)) << fragment;
+    if (::testing::Test::HasFailure()) return false;
+    programs[0] = buildTestProgram(CUBE_VERTEX, fragmentSource);
+    programs[1] = buildTestProgram(vertex, fragment);
+    return true;
+}
+
+// The same faces as a cube map (textures[0]) and a 2D array (textures[1]), on unit 0.
+static void makeCubeAndArray(void (*makeFaces)(GLenum target), GLuint textures[2]) {
+    glGenTextures(2, textures);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, textures[0]);
+    makeFaces(GL_TEXTURE_CUBE_MAP);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, textures[1]);
+    makeFaces(GL_TEXTURE_2D_ARRAY);
+}
+
 static void drawCubePicture(GLuint program, float spread, float level, const float forward[3], uint8_t *out) {
     static const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
     glUseProgram(program);
@@ -273,28 +286,12 @@ static void drawCubePicture(GLuint program, float spread, float level, const flo
 
 TEST(CompatOracle, CubeLookupsThroughTheFaceArrayAreGlsOwnBitForBit) {
     if (!openTestGlContext()) GTEST_SKIP() << "no display";
-    static char vertex[4096], fragment[16384];
-    ASSERT_TRUE(translateShaderSource(CUBE_VERTEX, STAGE_VERTEX, vertex, sizeof vertex)) << vertex;
-    ASSERT_TRUE(translateShaderSource(CUBE_FRAGMENT, STAGE_FRAGMENT, fragment, sizeof fragment)) << fragment;
-    const GLuint desktop = buildCubeProgram(CUBE_VERTEX, CUBE_FRAGMENT);
-    const GLuint translated = buildCubeProgram(vertex, fragment);
-    GLuint textures[2] = {};
-    glGenTextures(2, textures);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_CUBE_MAP, textures[0]);
-    makeCubeFaces(GL_TEXTURE_CUBE_MAP);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, textures[1]);
-    makeCubeFaces(GL_TEXTURE_2D_ARRAY);
-    GLuint framebuffer = 0, colour = 0;
-    glGenFramebuffers(1, &framebuffer);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, CUBE_VIEW, CUBE_VIEW);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glViewport(0, 0, CUBE_VIEW, CUBE_VIEW);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    GLuint programs[2], textures[2];
+    ASSERT_TRUE(buildDesktopAndTranslated(CUBE_FRAGMENT, programs));
+    const GLuint desktop = programs[0], translated = programs[1];
+    makeCubeAndArray(makeCubeFaces, textures);
+    GLuint colour = 0;
+    const GLuint framebuffer = bindColourTarget(CUBE_VIEW, CUBE_VIEW, &colour);
     static uint8_t expected[CUBE_VIEW * CUBE_VIEW * 4], actual[CUBE_VIEW * CUBE_VIEW * 4];
     const float forwards[3][3] = {{0.2f, 0.1f, 1.0f}, {-1.0f, 0.9f, -0.8f}, {0.7f, -1.0f, 0.05f}};
     const float spreads[2] = {1.3f, 9.0f};
@@ -317,5 +314,115 @@ TEST(CompatOracle, CubeLookupsThroughTheFaceArrayAreGlsOwnBitForBit) {
     glDeleteTextures(2, textures);
     glDeleteProgram(desktop);
     glDeleteProgram(translated);
+    EXPECT_EQ(GL_NO_ERROR, glGetError());
+}
+
+// ---- cube faces at ties ----
+
+constexpr int TIE_DIRECTIONS = 76;   // 26 at two lengths, and the 12 edges tilted either way
+
+// Every direction the face choice can tie on: the 26 of the cube's centres, edges and corners (the
+// components -1, 0 or 1), again at another length, and each edge's with its zero component made
+// small, up and down (the two largest still tie).
+static void tieDirections(float out[TIE_DIRECTIONS][3]) {
+    int count = 0;
+    for (float length : {1.0f, 0.37f})
+        for (int x = -1; x <= 1; x++)
+            for (int y = -1; y <= 1; y++)
+                for (int z = -1; z <= 1; z++)
+                    if (x || y || z) {
+                        out[count][0] = (float)x * length;
+                        out[count][1] = (float)y * length;
+                        out[count][2] = (float)z * length;
+                        count++;
+                    }
+    for (int x = -1; x <= 1; x++)
+        for (int y = -1; y <= 1; y++)
+            for (int z = -1; z <= 1; z++) {
+                const int zeros = (x == 0) + (y == 0) + (z == 0);
+                if (zeros != 1) continue;
+                for (float tilt : {0.3f, -0.3f}) {
+                    out[count][0] = x ? (float)x : tilt;
+                    out[count][1] = y ? (float)y : tilt;
+                    out[count][2] = z ? (float)z : tilt;
+                    count++;
+                }
+            }
+}
+
+// Each direction fills a 2 x 2 block (so the implicit lookup's derivatives are zero): columns 2i
+// and 2i + 1, the implicit lookup in rows 0-1 and the explicit one in rows 2-3.
+static const char *TIE_FRAGMENT =
+    "#version 130\n"
+    "uniform samplerCube cube;\n"
+    "uniform vec3 directions[76];\n"
+    "void main() {\n"
+    "    vec3 dir = directions[int(gl_FragCoord.x) / 2];\n"
+    "    gl_FragColor = gl_FragCoord.y < 2.0 ? textureCube(cube, dir) : textureLod(cube, dir, 0.0);\n"
+    "}\n";
+
+// One colour per face, 4 x 4 texels, nearest filtering and one level: the picture shows the face.
+static void makeFaceColours(GLenum target) {
+    static const uint8_t COLOURS[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {255, 0, 255}, {0, 255, 255}};
+    uint8_t face[4 * 4 * 4];
+    if (target == GL_TEXTURE_2D_ARRAY)
+        glTexImage3D(target, 0, GL_RGBA8, 4, 4, 6, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    for (int f = 0; f < 6; f++) {
+        for (int t = 0; t < 16; t++) {
+            memcpy(face + t * 4, COLOURS[f], 3);
+            face[t * 4 + 3] = 255;
+        }
+        if (target == GL_TEXTURE_2D_ARRAY)
+            glTexSubImage3D(target, 0, 0, 0, f, 4, 4, 1, GL_RGBA, GL_UNSIGNED_BYTE, face);
+        else
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + f, 0, GL_RGBA8, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, face);
+    }
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+TEST(CompatOracle, CubeFaceAtTiedComponentsIsTheDesktopsFace) {
+    if (!openTestGlContext()) GTEST_SKIP() << "no display";
+    GLuint programs[2], textures[2];
+    ASSERT_TRUE(buildDesktopAndTranslated(TIE_FRAGMENT, programs));
+    makeCubeAndArray(makeFaceColours, textures);
+    constexpr int WIDTH = TIE_DIRECTIONS * 2, HEIGHT = 4;
+    GLuint colour = 0;
+    const GLuint framebuffer = bindColourTarget(WIDTH, HEIGHT, &colour);
+    float directions[TIE_DIRECTIONS][3];
+    tieDirections(directions);
+    static const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    static uint8_t pictures[2][WIDTH * HEIGHT * 4];
+    for (int p = 0; p < 2; p++) {
+        glUseProgram(programs[p]);
+        glUniform1i(glGetUniformLocation(programs[p], "cube"), 0);
+        glUniform3fv(glGetUniformLocation(programs[p], "directions"), TIE_DIRECTIONS, &directions[0][0]);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glEnableVertexAttribArray(0);
+        glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, quad);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+        glDisableVertexAttribArray(0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, pictures[p]);
+    }
+    glUseProgram(0);
+    for (int i = 0; i < TIE_DIRECTIONS; i++)
+        for (int row : {0, 2}) {
+            const uint8_t *desktop = pictures[0] + (row * WIDTH + 2 * i) * 4;
+            const uint8_t *layer = pictures[1] + (row * WIDTH + 2 * i) * 4;
+            EXPECT_EQ(0, memcmp(desktop, layer, 3))
+                << "direction " << directions[i][0] << "," << directions[i][1] << "," << directions[i][2]
+                << (row == 0 ? " implicit" : " explicit") << " level: desktop " << (int)desktop[0] << " "
+                << (int)desktop[1] << " " << (int)desktop[2] << ", face array " << (int)layer[0] << " "
+                << (int)layer[1] << " " << (int)layer[2];
+        }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteRenderbuffers(1, &colour);
+    glDeleteTextures(2, textures);
+    glDeleteProgram(programs[0]);
+    glDeleteProgram(programs[1]);
     EXPECT_EQ(GL_NO_ERROR, glGetError());
 }

@@ -1,9 +1,13 @@
-// The test programs' GL context: one hidden window per process, opened on first use.
+// The test programs' GL context: one hidden window per process, opened on first use; and the
+// programs the GL tests build on it.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
+#include <gtest/gtest.h>
+
 #include "core/gl_loader.h"
+#include "platform/gl.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
@@ -21,4 +25,28 @@ bool openTestGlContext() {
         }
     }
     return state == 1;
+}
+
+unsigned int buildTestProgram(const char *vertex, const char *fragment) {
+    const GLuint program = glCreateProgram();
+    const char *sources[2] = {vertex, fragment};
+    const GLenum stages[2] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER};
+    for (int i = 0; i < 2; i++) {
+        const GLuint shader = glCreateShader(stages[i]);
+        glShaderSource(shader, 1, &sources[i], nullptr);
+        glCompileShader(shader);
+        GLint ok = 0;
+        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+        char log[1024] = "";
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        EXPECT_TRUE(ok) << log << "\n" << sources[i];
+        glAttachShader(program, shader);
+        glDeleteShader(shader);
+    }
+    glBindAttribLocation(program, 0, "position");
+    glLinkProgram(program);
+    GLint linked = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    EXPECT_TRUE(linked);
+    return program;
 }

@@ -4,8 +4,11 @@
 
 #include <string.h>
 
+#include "core/clock.h"
 #include "core/state_blocks.h"
 #include "shell/snapshots.h"
+#include "shell/sync_track.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -92,6 +95,76 @@ TEST_F(Snapshots, StayWithinTheirBoundAndBelongToOneFrameRate) {
     EXPECT_EQ(-1, snapshotAtOrBefore(spacing * 10, fps));
     dropAllSnapshots();
     EXPECT_EQ(0, snapshotCount());
+}
+
+// A made-up show of silent rows played by the sync player at 60 fps against a driven clock, its
+// snapshots kept as a run passes them, and data/sync1.csv written again with one row changed, as the
+// edit mode reloads it.
+class SnapshotsAndSyncReload : public Snapshots {
+protected:
+    static constexpr int ROWS = 64;
+    static constexpr int FPS = 60;
+    int lastRowAt[MAX_SNAPSHOTS];   // the player's last played row at each kept slot
+
+    void SetUp() override {
+        Snapshots::SetUp();
+        enterScratchDir();
+        writeTable(-1);
+        ASSERT_EQ(ROWS, loadSyncTrack());
+        driveClock(1000);
+        setDrivenCounter(0);
+        resetClocks();
+        resetSyncPlayer();
+    }
+    // Rows of zeros but for changedRow (none when negative), whose last field reads 1.
+    static void writeTable(int changedRow) {
+        static char text[64 + ROWS * 16];
+        strcpy(text, "divisor,offset,a,b,c,d,e\n");
+        for (int r = 0; r < ROWS; r++) strcat(text, r == changedRow ? "0,0,0,0,0,0,1\n" : "0,0,0,0,0,0,0\n");
+        writeDataText("sync1.csv", text);
+    }
+    // Frames 0..last as the show plays them, each offered to the store once its rows are played.
+    void playFrames(int64_t last) {
+        for (int64_t k = 0; k <= last; k++) {
+            setDrivenCounter(k * 1000 / FPS);
+            frameTime = demoTime();
+            playSyncTrack();
+            stateOfFrame(k);
+            keepSnapshotIfDue(k, FPS);
+            if (k > 0 && k % snapshotSpacing(FPS) == 0) lastRowAt[k / snapshotSpacing(FPS)] = lastPlayedSyncRow();
+        }
+    }
+    bool kept(int slot) { return snapshotAtOrBefore(slot * snapshotSpacing(FPS), FPS) == slot * snapshotSpacing(FPS); }
+    void reloadWithRowChanged(int row) {
+        writeTable(row);
+        ASSERT_TRUE(reloadSyncTrack());
+        ASSERT_EQ(row, firstChangedSyncRow());
+        dropSnapshotsFromSyncRow(firstChangedSyncRow());
+    }
+};
+
+// The snapshot whose last played row is the changed row has been shaped by it and goes, with every
+// later one; the one whose last row is just before it stays, with every earlier one.
+TEST_F(SnapshotsAndSyncReload, DropsTheSnapshotThatPlayedTheChangedRowAndKeepsTheOneBefore) {
+    playFrames(4 * snapshotSpacing(FPS));
+    ASSERT_EQ(4, snapshotCount());
+    ASSERT_LT(lastRowAt[1] + 1, lastRowAt[2]);
+    ASSERT_LT(lastRowAt[2] + 1, lastRowAt[3]);
+    reloadWithRowChanged(lastRowAt[2]);
+    EXPECT_TRUE(kept(1));
+    EXPECT_FALSE(kept(2)) << "its last played row " << lastRowAt[2] << " is the changed row";
+    EXPECT_FALSE(kept(3));
+    EXPECT_FALSE(kept(4));
+}
+
+TEST_F(SnapshotsAndSyncReload, KeepsTheSnapshotWhoseLastRowIsJustBeforeTheChange) {
+    playFrames(4 * snapshotSpacing(FPS));
+    ASSERT_EQ(4, snapshotCount());
+    reloadWithRowChanged(lastRowAt[2] + 1);
+    EXPECT_TRUE(kept(1));
+    EXPECT_TRUE(kept(2)) << "its last played row " << lastRowAt[2] << " is just before the changed row";
+    EXPECT_FALSE(kept(3));
+    EXPECT_FALSE(kept(4));
 }
 
 }  // namespace

@@ -7,6 +7,10 @@
 // layer when LIGHTRIG_TEST_GL=es) and loads the GL entry points once per test program. Message boxes
 // are switched off. Returns false without a display.
 bool openTestGlContext();
+// Compiles and links a program of a vertex and a fragment source on the test's context, attribute 0
+// named "position"; a source that fails to compile or a program that fails to link is a test
+// failure. Returns the program's name.
+unsigned int buildTestProgram(const char *vertex, const char *fragment);
 
 // The driven clock (one tick per ms) standing at 0 and every piece of show state as before the first
 // frame (resetShow): frames then happen at exact times.
