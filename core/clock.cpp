@@ -3,6 +3,7 @@
 #include "core/clock.h"
 
 #include <limits.h>
+#include <math.h>
 
 #include "platform/platform.h"
 #include "core/state_blocks.h"   // the show's list of state blocks
@@ -136,6 +137,10 @@ int64_t firstFrameFrom(int64_t ms, int fps) {
 
 int64_t lastFrameTo(int64_t ms, int fps) {
     return ms * fps / 1000;
+}
+
+int64_t frameClockFrame(const FrameClock &clock, double nowMs) {
+    return clock.anchorFrame + (int64_t)floor((nowMs - clock.anchorMs) * clock.fps / 1000.0);
 }
 
 int64_t counterToMs(int64_t ticks, int64_t ticksPerSecond) {

@@ -73,6 +73,14 @@ int64_t frameForMoment(int64_t ms, int fps);
 // clock reads at most `ms`.
 int64_t firstFrameFrom(int64_t ms, int fps);
 int64_t lastFrameTo(int64_t ms, int fps);
+// A mode's own clock (the page's refresh clock, edit mode's steady clock) mapped onto frames.
+struct FrameClock {
+    int fps;
+    int64_t anchorFrame;   // this frame was on screen...
+    double anchorMs;       // ...at this reading of the mode's clock (ms)
+};
+// The frame the mode's clock has reached at nowMs: the anchor's, plus the whole frames since.
+int64_t frameClockFrame(const FrameClock &clock, double nowMs);
 // A counter reading in ms, exact and without overflow for any tick count (ticks x 1000 would
 // overflow 64 bits after 106 days of a nanosecond counter).
 int64_t counterToMs(int64_t ticks, int64_t ticksPerSecond);

@@ -1,8 +1,6 @@
 // Owns the loop switch and the turn bookkeeping of one run; the show's own state lives in its blocks.
 #include "shell/frame_driver.h"
 
-#include <math.h>
-
 #include "core/clock.h"
 #include "core/diagnostics.h"
 #include "platform/platform.h"
@@ -130,8 +128,4 @@ bool endShowIfAsked() {
     drawShowFrame();
     presentShowFrame();
     return true;
-}
-
-int64_t frameClockFrame(const FrameClock &clock, double nowMs) {
-    return clock.anchorFrame + (int64_t)floor((nowMs - clock.anchorMs) * clock.fps / 1000.0);
 }

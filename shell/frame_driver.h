@@ -62,12 +62,3 @@ int64_t loopTurnsBegun();
 // Frames of one turn at fps: the exit row's frame and the one after it, the table's quitting frame,
 // which a loop replaces by the next turn's first frame. -1 when no row ends the show.
 int64_t turnFrameCount(int fps);
-
-// --- A mode's own clock mapped onto run frames (the page's refresh clock, edit mode's steady clock)
-struct FrameClock {
-    int fps;
-    int64_t anchorFrame;   // this run frame was on screen...
-    double anchorMs;       // ...at this reading of the mode's clock (ms)
-};
-// The run frame the clock has reached at nowMs: the anchor's, plus the whole frames since.
-int64_t frameClockFrame(const FrameClock &clock, double nowMs);

@@ -60,6 +60,16 @@ TEST(Clock, RangesTakeTheFramesWhoseClockReadsWithinThem) {
     }
 }
 
+// A mode's clock onto frames: whole frames since the anchor, a moment before it counting back.
+TEST(Clock, AModesClockNamesTheFrameItHasReached) {
+    const FrameClock clock = {60, 100, 5000.0};
+    EXPECT_EQ(100, frameClockFrame(clock, 5000.0));
+    EXPECT_EQ(100, frameClockFrame(clock, 5016.6));
+    EXPECT_EQ(101, frameClockFrame(clock, 5016.7));
+    EXPECT_EQ(99, frameClockFrame(clock, 4999.9));
+    EXPECT_EQ(100 + 60LL * 3600 * 24 * 30, frameClockFrame(clock, 5000.0 + 1000.0 * 3600 * 24 * 30));
+}
+
 // A show left running: a month of real time, and a nanosecond counter 200 days after boot.
 TEST(Clock, LongRunsNeitherOverflowNorWrap) {
     driveClock(1000);
