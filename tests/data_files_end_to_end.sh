@@ -2,7 +2,7 @@
 # Every run-time file of the show missing, empty, cut to half its size, or replaced by garbage: the show
 # must either play (status 0, no GL error line) or end with status 1 and one line on stderr that names
 # the file. Never a crash, a hang, a sanitizer report or status 255. Prints one line per case, which is
-# the table of the README. Usage: data_files_end_to_end.sh LIGHTRIG_EXE SHOW_DIR [FILE...]
+# the table in docs/development.md. Usage: data_files_end_to_end.sh LIGHTRIG_EXE SHOW_DIR [FILE...]
 # (SHOW_DIR holds data/ and music.mp3; with FILE arguments only those files are tried).
 set -u
 exe=$1
@@ -51,7 +51,7 @@ corrupt() {   # corrupt PATH HOW
   esac
 }
 
-# One file of each kind the loaders tell apart, the first file of each row of the README's table:
+# One file of each kind the loaders tell apart, the first file of each row of the table in docs/development.md:
 # a picture, a material map, a stand-in picture, a shader, a mesh, the room, the curve, the camera
 # paths, the sync track and the music.
 if [ $# -gt 0 ]; then files=("$@")

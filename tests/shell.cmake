@@ -18,7 +18,7 @@ add_test(NAME show_end_to_end
 set_tests_properties(show_end_to_end PROPERTIES LABELS gl TIMEOUT 900 RUN_SERIAL TRUE)
 
 # Every run-time file missing, empty, cut short or garbage: the shipped show plays or ends with status 1
-# and one line naming the file (the README's table). Long: 40 runs of the show, one file of each row of the table.
+# and one line naming the file (the table in docs/development.md). Long: 40 runs of the show, one file of each row of the table.
 add_test(NAME data_files_end_to_end
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/data_files_end_to_end.sh $<TARGET_FILE:lightrig> ${LIGHTRIG_SHOW_DIR})
 set_tests_properties(data_files_end_to_end PROPERTIES LABELS gl TIMEOUT 2400 RUN_SERIAL TRUE)
