@@ -12,41 +12,21 @@
 
 #include <algorithm>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "core/clock.h"
-#include "core/state_blocks.h"
 #include "platform/gl.h"
 #include "platform/platform.h"
 #include "shell/dispatcher.h"
 #include "shell/frame_driver.h"
 #include "shell/show.h"
 #include "shell/sync_track.h"
+#include "tests/state_copy.h"
 #include "tests/test_support.h"
 
 namespace {
 
 constexpr int FPS = 60;
-
-using StateCopy = std::vector<uint8_t>;
-
-StateCopy copyOfState() {
-    StateCopy copy(stateBytes());
-    saveStateBlocks(copy.data());
-    return copy;
-}
-
-std::string differingBlocks(const StateCopy &a, const StateCopy &b) {
-    std::string names;
-    size_t offset = 0;
-    for (int i = 0; i < stateBlockCount(); i++) {
-        const StateBlock &block = stateBlock(i);
-        if (memcmp(&a[offset], &b[offset], block.size) != 0) names += std::string(block.name) + "; ";
-        offset += block.size;
-    }
-    return names;
-}
 
 // Bytes of this process's resident memory and the files it holds open.
 long residentBytes() {

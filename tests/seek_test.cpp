@@ -22,6 +22,7 @@
 #include "shell/seek.h"
 #include "shell/show.h"
 #include "shell/snapshots.h"
+#include "tests/state_copy.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -86,26 +87,6 @@ protected:
         }
     }
 };
-
-using StateCopy = std::vector<uint8_t>;
-
-StateCopy copyOfState() {
-    StateCopy copy(stateBytes());
-    saveStateBlocks(copy.data());
-    return copy;
-}
-
-// The names of the blocks in which two copies differ, for the failure message.
-std::string differingBlocks(const StateCopy &a, const StateCopy &b) {
-    std::string names;
-    size_t offset = 0;
-    for (int i = 0; i < stateBlockCount(); i++) {
-        const StateBlock &block = stateBlock(i);
-        if (memcmp(&a[offset], &b[offset], block.size) != 0) names += std::string(block.name) + "; ";
-        offset += block.size;
-    }
-    return names;
-}
 
 int64_t frameAtMs(int ms, int fps) {
     return frameForMoment(ms, fps);
