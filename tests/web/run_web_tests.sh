@@ -31,4 +31,4 @@ rm -rf "$work"
 mkdir -p "$work"
 export LIGHTRIG_WEB_FOLDER=$folder LIGHTRIG_SHOW=$show LIGHTRIG_WEB_WORK=$work LIGHTRIG_BROWSERS="${browsers[*]}"
 cd "$here"
-exec node --test --test-reporter=tap --test-concurrency=1 page_test.mjs
+exec node --test --test-reporter=tap --test-concurrency=1 page_test.mjs refresh_test.mjs
