@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what the web build and its browser tests need beyond scripts/setup.sh: Debian's emscripten,
-# Chromium's headless shell and Firefox ESR, node and npm where the machine has none, and the test
-# driver (puppeteer-core, pinned in tests/web/package-lock.json) in tests/web/node_modules.
+# Chromium's headless shell, Firefox ESR and WebKitGTK's WebDriver with its MiniBrowser
+# (webkit2gtk-driver), node and npm where the machine has none, and the test driver (puppeteer-core,
+# pinned in tests/web/package-lock.json) in tests/web/node_modules.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-PACKAGES=(emscripten chromium-headless-shell firefox-esr)
+PACKAGES=(emscripten chromium-headless-shell firefox-esr webkit2gtk-driver)
 command -v node >/dev/null || PACKAGES+=(nodejs)
 command -v npm >/dev/null || PACKAGES+=(npm)
 bash scripts/install-packages.sh setup-web "${PACKAGES[@]}"

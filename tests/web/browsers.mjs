@@ -1,11 +1,13 @@
 // Debian's Chromium (headless shell, WebGL 2 on SwiftShader) and Firefox ESR (on the virtual display,
-// WebGL 2 on llvmpipe) as puppeteer-core launches them for the page, and a static server for the
-// page's folder: shared by the browser tests and the frame-cost bench.
+// WebGL 2 on llvmpipe) as puppeteer-core launches them for the page, WebKitGTK (llvmpipe) through its
+// WebDriver, and a static server for the page's folder: shared by the browser tests and the
+// frame-cost bench.
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
+import { launchWebKit, MINIBROWSER, webkitAvailable } from './webkit.mjs';
 
 // Software rasterizers: loading and a seek take minutes in a browser here.
 export const PROTOCOL_TIMEOUT_MS = 900000;
@@ -33,21 +35,32 @@ export const browsers = {
                            'media.cubeb.force_mock_context': true },
     }),
   },
+  webkit: {
+    // On a virtual display of its own.
+    available: webkitAvailable(),
+    launch: () => launchWebKit(loopbackAddress(), PROTOCOL_TIMEOUT_MS),
+  },
+};
+export const unavailableReason = {
+  chromium: CHROMIUM,
+  firefox: 'firefox-esr and a display',
+  webkit: `webkit2gtk-driver (${MINIBROWSER}) and xvfb-run`,
 };
 
 const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
-                '.png': 'image/png', '.txt': 'text/plain' };
+                '.png': 'image/png', '.jpg': 'image/jpeg', '.txt': 'text/plain', '.gz': 'application/gzip' };
 
 // The machine's own loopback interface, as its network configuration names it.
-function loopbackAddress() {
+export function loopbackAddress() {
   for (const entries of Object.values(os.networkInterfaces()))
     for (const entry of entries) if (entry.internal && entry.family === 'IPv4') return entry.address;
   throw new Error('no IPv4 loopback interface on this machine');
 }
 
 // Serves folder on a free port of the loopback interface; replaced maps a URL path to a Buffer that
-// stands in for the file, or to null for "not there". Resolves to { origin, server }.
-export function serveFolder(folder, replaced = new Map()) {
+// stands in for the file, or to null for "not there". served counts the bytes of the bodies sent,
+// by path. Resolves to { origin, server }.
+export function serveFolder(folder, replaced = new Map(), served = new Map()) {
   const serve = (request, response) => {
     const name = decodeURIComponent(request.url.split(/[?#]/)[0]);   // the path, without the query
     const file = path.join(folder, name === '/' ? 'index.html' : name);
@@ -60,6 +73,7 @@ export function serveFolder(folder, replaced = new Map()) {
     }
     response.writeHead(200, { 'Content-Type': TYPES[path.extname(file)] || 'application/octet-stream',
                               'Cache-Control': 'no-store' });
+    if (request.method !== 'HEAD') served.set(name, (served.get(name) || 0) + body.length);
     response.end(request.method === 'HEAD' ? undefined : body);
   };
   return new Promise((resolve) => {
@@ -70,9 +84,14 @@ export function serveFolder(folder, replaced = new Map()) {
   });
 }
 
-// Opens url in a page of the show's size, its console kept in page.consoleLines.
+// Opens url in a page of the show's size, its console kept in page.consoleLines (WebKit's page
+// reads the page's own record of it).
 export async function openPage(browser, url) {
   const page = await browser.newPage();
+  if (!page.setViewport) {
+    await page.goto(url);
+    return page;
+  }
   await page.setViewport({ width: 1920, height: 1080 });
   page.consoleLines = [];
   page.on('console', (message) => page.consoleLines.push(`${message.type()}: ${message.text()}`));

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the browser tests on the web build's release folder (the newest lightrig-*-web in WEB_BUILD).
-# Exit status 77 (skipped) with the reason when neither browser can be had here.
+# Exit status 77 (skipped) with the reason when no browser can be had here.
 # Usage: run_web_tests.sh WEB_BUILD SHOW_DIR WORK_DIR
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,6 +17,10 @@ browsers=()
   echo "web_pages: skipping Chromium: /usr/bin/chromium-headless-shell is not installed"
 if [ -x /usr/bin/firefox-esr ] && [ -n "${DISPLAY:-}" ]; then browsers+=(firefox)
 else echo "web_pages: skipping Firefox: it needs firefox-esr and a display (headless it has no WebGL 2)"; fi
+# WebKit runs on a virtual display of its own (tests/web/webkit.mjs).
+if [ -x /usr/bin/WebKitWebDriver ] && [ -x /usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser ] &&
+   command -v xvfb-run >/dev/null; then browsers+=(webkit)
+else echo "web_pages: skipping WebKit: it needs webkit2gtk-driver (WebKitWebDriver and MiniBrowser) and xvfb-run"; fi
 # LIGHTRIG_BROWSERS narrows the choice (by hand: one browser at a time).
 if [ -n "${LIGHTRIG_BROWSERS:-}" ]; then
   wanted=()
