@@ -20,7 +20,9 @@ endif()
 target_link_options(lightrig_web PRIVATE
   -sUSE_SDL=0 "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${LIGHTRIG_WEB_LIBRARY_FUNCS}"
   -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2 -sFULL_ES3=1
-  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=268435456
+  # The program stays within its initial 256 MB; a maximum of 1 GB (not emscripten's 2 GB) is what
+  # iOS grants a page.
+  -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=268435456 -sMAXIMUM_MEMORY=1073741824
   # Loading returns to the browser at every swap: only the functions that reach a swap through
   # direct calls are rewritten for it.
   -sASYNCIFY=1
