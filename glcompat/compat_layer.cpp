@@ -318,6 +318,10 @@ static void loadLaterDesktopEntryPoints() {
 #undef LOAD_LATER
 }
 
+void forgetCompatObjects() {
+    forgetImmediateObjects();
+}
+
 bool installCompatLayer(GLADloadfunc lookUp, void (*report)(const char *line)) {
     layer.lookUp = lookUp;
     setCompatReport(report);

@@ -15,3 +15,6 @@ bool installCompatLayer(GLADloadfunc lookUp, void (*report)(const char *line));
 // Puts the context's own entries back in every slot the install took (the slots of entry points
 // ES lacks are emptied) and gluEntryPoints back to what it held.
 void removeCompatLayer();
+// The context was lost and given back: the objects the layer made with it are gone. Installing the
+// layer again afterwards resets the rest of its state; the objects are made again on first use.
+void forgetCompatObjects();

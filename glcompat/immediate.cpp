@@ -78,6 +78,10 @@ void resetImmediate() {
     lists.compiling = 0;
 }
 
+void forgetImmediateObjects() {
+    objects = {};
+}
+
 static GLuint compile(GLenum type, const char *source) {
     const GLuint shader = glCreateShader(type);
     realGl.shaderSource(shader, 1, &source, nullptr);

@@ -13,6 +13,8 @@ constexpr int MAX_LIST_VERTICES = 1 << 20;       // all display lists together
 constexpr int MAX_DISPLAY_LISTS = 4096;
 
 void resetImmediate();
+// The context that held the batch's objects and programs is gone: the next draw makes them again.
+void forgetImmediateObjects();
 void beginPrimitive(GLenum mode);
 // Appends a vertex at (x, y, z, w) with the current attributes.
 void emitVertex(float x, float y, float z, float w);

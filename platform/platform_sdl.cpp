@@ -409,7 +409,7 @@ void platformMusicInit(int frequency) {
 }
 
 const char *platformMusicLoad(const char *path) {
-    if (!audio.audioOpen) return nullptr;
+    if (!audio.audioOpen || audio.disabled) return nullptr;
     audio.music = Mix_LoadMUS(path);
     return audio.music ? nullptr : Mix_GetError();
 }

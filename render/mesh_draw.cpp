@@ -124,6 +124,10 @@ void addSpotReceiverProgram(ShaderProgram program) {
     else logError("receiver program %u not registered: the list holds %d\n", program, MAX_RECEIVER_PROGRAMS);
 }
 
+void forgetSpotReceiverPrograms() {
+    receiverProgramCount = 0;
+}
+
 bool isSpotReceiverProgram(ShaderProgram program) {
     for (int i = 0; i < receiverProgramCount; i++)
         if (receiverPrograms[i] == program) return true;

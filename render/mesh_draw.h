@@ -51,6 +51,8 @@ extern int boneEulerOrder[3];
 // Receivers of the spot-light shadows (mshmappass2spot and the like): drawMeshLit moves the
 // specular map to unit 2 for them and sends lightsOn. Registered once at load.
 void addSpotReceiverProgram(ShaderProgram program);
+// Empties the list: its programs went with a lost context, loading registers the new ones.
+void forgetSpotReceiverPrograms();
 bool isSpotReceiverProgram(ShaderProgram program);
 
 // Fills the mesh's bone stages for animation slot frame: boneRot (rotation), boneRestStage

@@ -227,6 +227,10 @@ void saveEnvironmentCubeStart() {
     copyCube(environmentCube, environmentCubeStart);
 }
 
+void forgetEnvironmentCubeStart() {
+    environmentCubeStart = 0;
+}
+
 void restoreEnvironmentCubeStart() {
     if (environmentCubeStart) copyCube(environmentCubeStart, environmentCube);
 }

@@ -46,6 +46,8 @@ void initEnvironmentCube();
 // A copy of the environment cube with its whole mip chain, taken as the show starts, and its return
 // into the cube (a seek that starts the show over; nothing when no copy was taken).
 void saveEnvironmentCubeStart();
+// The context that held the saved cube is gone: the next save makes it again.
+void forgetEnvironmentCubeStart();
 void restoreEnvironmentCubeStart();
 // The environment target; called before any other target so its framebuffer comes first.
 void initEnvironmentTarget();
