@@ -36,6 +36,6 @@ const char *shaderPairFile(int pair, int which);
 // compile or link keeps its last good program and writes the compiler's message (up to capacity
 // bytes) to message. Returns the number of pairs that did not build.
 int reloadShaderFile(const char *name, char *message, int capacity);
-// Counts in-place rebuilds (written only by reloadShaderFile): uniform locations cached by program
-// name are stale once it changes.
+// Counts in-place rebuilds (reloadShaderFile) and programs made anew after a lost context
+// (remakeGlObjects): uniform locations cached by program name are stale once it changes.
 extern int shaderProgramGeneration;

@@ -32,3 +32,5 @@ target_compile_definitions(seek_test PRIVATE LIGHTRIG_DATA_DIR="${LIGHTRIG_TEST_
 # logic (a few frames drawn).
 lightrig_add_test(frame_driver_test frame_driver_test.cpp GL)
 target_compile_definitions(frame_driver_test PRIVATE LIGHTRIG_DATA_DIR="${LIGHTRIG_TEST_DATA_DIR}")
+lightrig_add_test(gl_remake_test gl_remake_test.cpp GL)
+target_compile_definitions(gl_remake_test PRIVATE LIGHTRIG_DATA_DIR="${LIGHTRIG_TEST_DATA_DIR}")
