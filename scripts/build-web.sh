@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the show for web browsers on Debian: build-web/lightrig-VERSION-web/ (index.html and its
-# script, lightrig.js, lightrig.wasm, the packed content lightrig.data with its loader, the title
+# script, lightrig.js, lightrig.wasm.gz, the packed content lightrig.data.gz with its loader, the title
 # picture, README.txt) and its zip beside it. Compiled with Debian's emscripten; the libraries come
 # from Debian's own source packages, built once (web-deps.sh) and kept in the user's cache; the
 # content comes from the Linux build in build/, byte for byte.
@@ -56,8 +56,11 @@ cp platform/web/index.html platform/web/page.js "$BUILD/show/lightrig.js" "$BUIL
 (cd build/show && python3 /usr/share/emscripten/tools/file_packager.py "$STAGE/lightrig.data" \
    --preload data@/data music.mp3@/music.mp3 --js-output="$STAGE/lightrig-data.js" --separate-metadata \
    --no-node >/dev/null 2>"$OUT/file_packager.log") || { cat "$OUT/file_packager.log" >&2; exit 1; }
-# The start screen shows the loading screen's picture.
-convert build/show/data/loading.tga -resize 1920x1080 "$STAGE/title.png"
+# The package and the program go over the wire gzip'ed (a plain static server compresses nothing)
+# and the page unpacks them; -n: the same bytes for the same content.
+gzip -9 -n "$STAGE/lightrig.data" "$STAGE/lightrig.wasm"
+# The start screen shows the loading screen's picture (a JPEG: a fifth of the PNG's bytes to download).
+convert build/show/data/loading.tga -resize 1920x1080 -quality 85 "$STAGE/title.jpg"
 sed "s/@VERSION@/$VERSION/" platform/web/README.txt > "$STAGE/README.txt"
 if [ -n "$DEV" ]; then
   rm -rf "$FOLDER"
