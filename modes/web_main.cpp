@@ -20,6 +20,7 @@
 #include "platform/platform_web.h"
 #include "shell/dispatcher.h"
 #include "shell/frame_driver.h"
+#include "shell/gl_remake.h"
 #include "shell/playlist.h"   // requestNextPart: the frame cost visits every part
 #include "shell/show.h"
 
@@ -38,6 +39,7 @@ static struct {
     int fps;
     int64_t startFrame;
     FrameClock clock;       // the page's clock (performance.now) mapped onto the run's frames
+    int contextGeneration;  // of the canvas's context that the GL objects were made in
 } web;
 
 // A number of seconds in [0, MAX_START_SECONDS]; false for anything else.
@@ -151,10 +153,28 @@ static void endOnPage() {
     platformShowEnded(0);
 }
 
+// While the browser keeps the canvas's context, nothing is drawn (the music is paused). Once it gives
+// it back, every GL object is made again and the frame that was on the canvas drawn again, exactly;
+// the clock and the music go on from it. False when the context is there as before.
+static bool contextAway() {
+    if (platformContextLost()) return true;
+    if (platformContextGeneration() == web.contextGeneration) return false;
+    web.contextGeneration = platformContextGeneration();
+    remakeGlObjects();
+    const int64_t frame = steppedRunFrame();
+    showFrame(frame, ARRIVE_REPLAY);
+    showFrameNumber();
+    platformShowContextBack();
+    platformMusicPlayFrom((double)steppedTurnFrame() / web.fps, false);
+    web.clock = {web.fps, frame, platformPageMs()};
+    return true;
+}
+
 // One display refresh: the frame the page's clock has reached, through the frame driver. A refresh
 // that brings no new frame (a display faster than the show's frame rate) steps nothing; Escape is
 // read all the same. A tab that was hidden comes back through the seek, music with it.
 static void playRefresh() {
+    if (contextAway()) return;
     const FrameStep step = showFrame(frameClockFrame(web.clock, platformPageMs()), ARRIVE_PLAYING);
     if (step == FRAME_STEPPED || step == FRAME_JUMPED) showFrameNumber();
     else if (step == FRAME_UNCHANGED) endShowIfAsked();

@@ -18,3 +18,11 @@ void platformShowFrameCost(const char *figures);
 void platformShowEnded(int status);
 // Milliseconds on the page's steady clock (performance.now()).
 double platformPageMs();
+// True while the browser has taken the canvas's WebGL context away (the music is paused meanwhile);
+// nothing drawn then is seen, and nothing made is kept.
+bool platformContextLost();
+// How many times the context has been given back: when it changes, every GL object made before is
+// gone and the program makes them again.
+int platformContextGeneration();
+// Tells the page that the picture is on the canvas again after the context came back.
+void platformShowContextBack();
