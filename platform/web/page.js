@@ -432,7 +432,7 @@ function watchDoubleTaps() {
   canvas.addEventListener('touchend', (event) => {
     const touch = event.changedTouches[0];
     if (!touch || event.touches.length > 0) return;
-    const now = performance.now();
+    const now = event.timeStamp;   // when the finger lifted, however busy the page was then
     if (last && now - last.time < DOUBLE_TAP_MS &&
         Math.hypot(touch.clientX - last.x, touch.clientY - last.y) < DOUBLE_TAP_PIXELS) {
       last = null;

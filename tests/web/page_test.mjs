@@ -312,6 +312,8 @@ for (const name of chosen) {
       assert.ok(started.length > 0 && started.every((type) => ['click', 'touchend', 'pointerup'].includes(type)),
                 `the audio context is resumed inside the tap's handler (${started})`);
       await waitForFrame(page, 0, FLOW_TIMEOUT_MS);
+      // The show held on its frame: the page answers touches at once, as a phone's would.
+      await page.evaluate(() => window.lightrigTest.holdClock(true));
       const layout = await page.evaluate(() => {
         const rect = document.getElementById('canvas').getBoundingClientRect();
         const style = getComputedStyle(document.getElementById('canvas'));
@@ -352,9 +354,11 @@ for (const name of chosen) {
       const visit = async () => {
         const page = await context.newPage();
         await page.setViewport({ width: 1920, height: 1080 });
+        page.consoleLines = [];
+        page.on('console', (message) => page.consoleLines.push(`${message.type()}: ${message.text()}`));
         await page.emulateNetworkConditions(PHONE_NETWORK);
         served.clear();
-        await page.goto(`${origin}/index.html`);
+        await page.goto(`${origin}/index.html`, { waitUntil: 'domcontentloaded', timeout: FLOW_TIMEOUT_MS });
         await page.waitForFunction(() => document.getElementById('line').textContent.startsWith('Click'), { timeout: 60000 });
         const clicked = Date.now();
         await page.mouse.click(960, 540);
