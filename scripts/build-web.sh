@@ -59,8 +59,9 @@ cp platform/web/index.html platform/web/page.js "$BUILD/show/lightrig.js" "$BUIL
 # The package and the program go over the wire gzip'ed (a plain static server compresses nothing)
 # and the page unpacks them; -n: the same bytes for the same content.
 gzip -9 -n "$STAGE/lightrig.data" "$STAGE/lightrig.wasm"
-# The start screen shows the loading screen's picture (a JPEG: a fifth of the PNG's bytes to download).
-convert build/show/data/loading.tga -resize 1920x1080 -quality 85 "$STAGE/title.jpg"
+# The start screen shows the loading screen's picture the right way up, as the show draws it
+# (ImageMagick reads the file's rows the other way round), as a JPEG: an eighth of the PNG's bytes.
+convert build/show/data/loading.tga -flip -resize 1920x1080 -quality 85 "$STAGE/title.jpg"
 sed "s/@VERSION@/$VERSION/" platform/web/README.txt > "$STAGE/README.txt"
 if [ -n "$DEV" ]; then
   rm -rf "$FOLDER"

@@ -1,5 +1,6 @@
-# The web build (scripts/build-web.sh) in Debian's Chromium and Firefox, driven by puppeteer-core
-# (tests/web/): pictures against this build's --frames, the page as a person meets it, the bad cases.
+# The web build (scripts/build-web.sh) in Debian's Chromium and Firefox, driven by puppeteer-core, and
+# in WebKitGTK through its WebDriver (tests/web/): pictures against this build's --frames, the page as
+# a person meets it, a lost context, the bad cases; a phone's touches and the download in Chromium.
 # Skipped, with the reason, only where a browser cannot be had.
 if(WIN32 OR NOT LIGHTRIG_WEB_TESTS)
   return()
