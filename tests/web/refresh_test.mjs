@@ -58,7 +58,10 @@ after(() => server && server.close());
 
 for (const name of chosen) {
   const kind = browsers[name];
-  describe(`${name}: refresh rates and the loop`, { skip: kind.available ? false : `${name} cannot be had here` }, () => {
+  // WebKit's driver runs no script before a page's own: the page's clock cannot be replaced there.
+  const skip = !kind.available ? `${name} cannot be had here`
+    : (name === 'webkit' ? 'the virtual clock needs a script run before the page\'s (not in WebKit\'s driver)' : false);
+  describe(`${name}: refresh rates and the loop`, { skip }, () => {
     let browser;
     before(async () => { browser = await kind.launch(); });
     after(async () => browser && browser.close());
