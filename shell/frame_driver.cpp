@@ -31,10 +31,10 @@ int64_t turnFrameCount(int fps) {
     return row < 0 ? -1 : syncRowFrame(row, fps) + 1;
 }
 
-// The show at its first frame again, the music with it.
+// The show at its first frame again. Whoever plays the music along moves it (from 0 in real time,
+// to the frame landed on for a mode's clock).
 static void beginTurn() {
     restartShow();
-    platformMusicPlayFrom(0.0, false);
     driver.turnsBegun++;
     debugLog("loop: turn %lld begins\n", (long long)driver.turnsBegun + 1);
 }
@@ -42,7 +42,10 @@ static void beginTurn() {
 // --- real time ----------------------------------------------------------------------------------
 
 bool stepRealTimeFrame() {
-    if (driver.looping && showEndedByTable()) beginTurn();
+    if (driver.looping && showEndedByTable()) {
+        beginTurn();
+        platformMusicPlayFrom(0.0, false);
+    }
     stepShowFrame();
     return quitRequested == 0;
 }
